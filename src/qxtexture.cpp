@@ -211,3 +211,76 @@ void qxtexture::make_gradient() {
   bind_for_upload(GL_TEXTURE_2D);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
 }
+
+// The further loaders share the reading path; only their wording differs.
+const qxtexture::ppm_messages qxtexture::variant_messages = {
+    "Cannot open texure file %s\n",
+    "Texure file %s is not an ASCII PPM format\n",
+    "Width of texture file %s is not power of 2\n",
+    "Height of texture file %s is not power of 2\n",
+    "Color component in %s does not fit in a byte.\n",
+    "Texture file %s ends before its last sample.\n",
+};
+
+#ifndef GL_TEXTURE_MAX_ANISOTROPY_EXT
+#define GL_TEXTURE_MAX_ANISOTROPY_EXT 0x84FE
+#define GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT 0x84FF
+#endif
+
+void qxtexture::set_max_anisotropy(GLenum target) {
+  // A driver without the extension leaves the query alone and raises an
+  // error; 1.0 (no anisotropy) is then what we report and set.
+  GLfloat largest = 1.0f;
+  glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largest);
+  printf("DEBUG: largest supported anisotropy=%f. :%s, %d\n", largest, DIAG_HERE);
+  glTexParameterf(target, GL_TEXTURE_MAX_ANISOTROPY_EXT, largest);
+}
+
+int qxtexture::load_ppm(const char* path, GLuint name) {
+  return load_ppm_target(path, name, GL_TEXTURE_2D);
+}
+
+int qxtexture::load_ppm_target(const char* path, GLuint name, GLenum target) {
+  if (!read_ppm(path, name, variant_messages, false)) return 0;
+  bind_for_upload(target);
+  glTexImage2D(target, 0, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+  return 1;
+}
+
+int qxtexture::load_ppm_level(const char* path, GLuint name, int level) {
+  if (!read_ppm(path, name, variant_messages, true)) return 0;
+  bind_for_upload(GL_TEXTURE_2D);
+  glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+  return 1;
+}
+
+int qxtexture::load_ppm_mipmap_aniso(const char* path, GLuint name) {
+  return load_ppm_mipmap_aniso_target(path, name, GL_TEXTURE_2D);
+}
+
+int qxtexture::load_ppm_mipmap_target(const char* path, GLuint name, GLenum target) {
+  if (!read_ppm(path, name, variant_messages, false)) return 0;
+  bind_for_upload(target);
+  return gluBuild2DMipmaps(target, GL_RGB, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels) == 0 ? 1 : 0;
+}
+
+int qxtexture::load_ppm_mipmap_aniso_target(const char* path, GLuint name, GLenum target) {
+  if (!read_ppm(path, name, variant_messages, false)) return 0;
+  bind_for_upload(target);
+  set_max_anisotropy(target);
+  return gluBuild2DMipmaps(target, GL_RGB, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels) == 0 ? 1 : 0;
+}
+
+void qxtexture::make_checker() {
+  if (!resize(64, 64, 4)) return;
+  for (int r = 0; r < 64; ++r) {
+    for (int c = 0; c < 64; ++c) {
+      unsigned char* p = pixels + (r * 64 + c) * 4;
+      const unsigned char v = ((r ^ c) & 8) ? 255 : 0;
+      p[0] = p[1] = p[2] = v;
+      p[3] = 255;
+    }
+  }
+  bind_for_upload(GL_TEXTURE_2D);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+}

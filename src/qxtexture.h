@@ -37,6 +37,20 @@ class qxtexture {
   void make_gradient();
   int load_ppm_mipmap(const char* path, GLuint name);
 
+  // Further loaders: one level or a mipmap chain, the 2-D target or the
+  // caller's, with or without the driver's largest anisotropy. Each returns 1
+  // once uploaded (the mipmapped ones: once the chain is built), else 0.
+  int load_ppm(const char* path, GLuint name);
+  int load_ppm_target(const char* path, GLuint name, GLenum target);
+  // Defines only the given level. Keeps each size number in w and h as soon
+  // as it is read, so a rejected size stays visible there.
+  int load_ppm_level(const char* path, GLuint name, int level);
+  int load_ppm_mipmap_aniso(const char* path, GLuint name);
+  int load_ppm_mipmap_target(const char* path, GLuint name, GLenum target);
+  int load_ppm_mipmap_aniso_target(const char* path, GLuint name, GLenum target);
+  // A 64 x 64 checkerboard of 8 x 8 black and white squares, black at (0, 0).
+  void make_checker();
+
  private:
   // The wording of one loader family's failure lines.
   struct ppm_messages {
@@ -48,6 +62,7 @@ class qxtexture {
     const char* ends_early;
   };
   static const ppm_messages mipmap_messages;
+  static const ppm_messages variant_messages;
 
   // The reading path every PPM loader shares: stores the name, reads and
   // checks the file, fills the pixels. 1 once every sample is in, else 0 with
@@ -56,6 +71,8 @@ class qxtexture {
   int read_ppm(const char* path, GLuint name, const ppm_messages& msgs, bool store_size_early);
   // Bind tex_name to target with byte-aligned rows, ready for an upload.
   void bind_for_upload(GLenum target);
+  // Gives the bound texture the driver's largest anisotropy, and says which.
+  void set_max_anisotropy(GLenum target);
 };
 
 // The reader's chunk, cursor and last token, shared by every object.
