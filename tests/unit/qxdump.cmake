@@ -1,0 +1,1 @@
+orvane_unit_test(qxdump_test qxdump_test.cpp)
