@@ -25,10 +25,10 @@ uint8_t to_byte(float v);
 // Plain-text "P3" file, max 255, lines short enough for the saver's line reader.
 std::string encode_ppm(const picture& pic);
 
-picture make_sprite(int size);   // the soft nebula glow every star is drawn with
-picture make_title();            // "Orvane" glowing on black, 512 x 512
-std::string make_tune();         // Standard MIDI File, format 1
-std::string make_icon();         // .ico with 32 x 32 and 16 x 16 BGRA images
+picture make_sprite(int size);  // the soft nebula glow every star is drawn with
+picture make_title();           // "Orvane" glowing on black, 512 x 512
+std::string make_tune();        // Standard MIDI File, format 1
+std::string make_icon();        // .ico with 32 x 32 and 16 x 16 BGRA images
 
 // Distance from (px, py) to the segment a-b.
 float segment_distance(float px, float py, float ax, float ay, float bx, float by);

@@ -13,8 +13,8 @@ uint8_t to_byte(float v) {
 std::string encode_ppm(const picture& pic) {
   // The saver reads 79 characters of a line at a time; stay well inside that.
   const size_t max_line = 69;
-  std::string out = "P3\n" + std::to_string(pic.width) + " " + std::to_string(pic.height) +
-                    "\n255\n";
+  std::string out =
+      "P3\n" + std::to_string(pic.width) + " " + std::to_string(pic.height) + "\n255\n";
   std::string line;
   for (float v : pic.rgb) {
     std::string token = std::to_string(to_byte(v));

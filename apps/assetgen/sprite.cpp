@@ -27,7 +27,8 @@ colour glow_ramp(float t) {
   const int n = sizeof stops / sizeof stops[0];
   for (int i = 1; i < n; ++i) {
     if (t <= stops[i].at) {
-      return mix(stops[i - 1].c, stops[i].c, (t - stops[i - 1].at) / (stops[i].at - stops[i - 1].at));
+      return mix(stops[i - 1].c, stops[i].c,
+                 (t - stops[i - 1].at) / (stops[i].at - stops[i - 1].at));
     }
   }
   return stops[n - 1].c;

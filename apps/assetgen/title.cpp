@@ -64,8 +64,8 @@ picture make_title() {
   const int size = 512;
   const char* text = "Orvane";
   const float gap = 17.0f;          // between ink boxes, font units
-  const float text_width = 416.0f;  // pixels, leaves room for the halo
-  const float halo_reach = 38.0f;   // pixels; the halo is exactly 0 beyond this
+  const float text_width = 400.0f;  // pixels, leaves room for the halo
+  const float halo_reach = 44.0f;   // pixels; the halo is exactly 0 beyond this
 
   std::vector<glyph> glyphs;
   std::vector<float> left, right;
@@ -118,7 +118,7 @@ picture make_title() {
       const float outside = std::max(0.0f, d - pen);
       const float ink = std::clamp(pen + 0.5f - d, 0.0f, 1.0f);
       // A tight bright rim plus a wide faint haze, both cut to zero at halo_reach.
-      const float halo = (0.85f * std::exp(-outside / 5.0f) + 0.35f * std::exp(-outside / 16.0f)) *
+      const float halo = (0.85f * std::exp(-outside / 5.0f) + 0.45f * std::exp(-outside / 20.0f)) *
                          smooth_cut(outside, halo_reach);
       // Halo colour drifts from violet on the left to teal on the right.
       const float u = std::clamp((px - origin_x) / text_width, 0.0f, 1.0f);

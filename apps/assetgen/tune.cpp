@@ -98,22 +98,34 @@ struct chord {
 // D aeolian, four four-bar phrases; the last bar sits on A so the loop
 // falls back onto D minor at the start.
 const chord kChords[kBars] = {
-    {"D2", {"D3", "A3", "E4", "F4"}},  {"Bb1", {"Bb2", "F3", "A3", "D4"}},
-    {"F2", {"F3", "A3", "C4", "E4"}},  {"C2", {"C3", "G3", "D4", "E4"}},
-    {"D2", {"D3", "A3", "E4", "F4"}},  {"Bb1", {"Bb2", "F3", "A3", "D4"}},
-    {"G1", {"G3", "Bb3", "D4", "F4"}}, {"A1", {"A2", "E3", "A3", "C#4"}},
+    {"D2", {"D3", "A3", "E4", "F4"}},   {"Bb1", {"Bb2", "F3", "A3", "D4"}},
+    {"F2", {"F3", "A3", "C4", "E4"}},   {"C2", {"C3", "G3", "D4", "E4"}},
+    {"D2", {"D3", "A3", "E4", "F4"}},   {"Bb1", {"Bb2", "F3", "A3", "D4"}},
+    {"G1", {"G3", "Bb3", "D4", "F4"}},  {"A1", {"A2", "E3", "A3", "C#4"}},
     {"Bb1", {"Bb2", "F3", "A3", "D4"}}, {"A1", {"A2", "F3", "C4", "E4"}},
-    {"G1", {"G3", "Bb3", "D4", "F4"}}, {"D2", {"D3", "A3", "E4", "F4"}},
+    {"G1", {"G3", "Bb3", "D4", "F4"}},  {"D2", {"D3", "A3", "E4", "F4"}},
     {"Bb1", {"Bb2", "F3", "A3", "D4"}}, {"C2", {"C3", "G3", "D4", "E4"}},
-    {"A1", {"A2", "E3", "A3", "D4"}},  {"A1", {"A2", "E3", "A3", "C#4"}},
+    {"A1", {"A2", "E3", "A3", "D4"}},   {"A1", {"A2", "E3", "A3", "C#4"}},
 };
 
 // The melody, one bar per string, each note as name:eighths ("r" rests).
 const char* const kMelody[kBars] = {
-    "r:2 A4:2 D5:2 E5:2", "F5:6 E5:2",      "C5:4 A4:2 C5:2",    "G4:8",
-    "r:2 A4:2 D5:2 E5:2", "F5:4 G5:2 F5:2", "D5:4 Bb4:2 D5:2",   "E5:6 C#5:2",
-    "D5:4 F5:4",          "A5:6 G5:2",      "F5:4 D5:2 F5:2",    "E5:4 D5:4",
-    "r:2 D5:2 F5:2 A5:2", "G5:6 E5:2",      "D5:8",              "C#5:4 E5:4",
+    "r:2 A4:2 D5:2 E5:2",
+    "F5:6 E5:2",
+    "C5:4 A4:2 C5:2",
+    "G4:8",
+    "r:2 A4:2 D5:2 E5:2",
+    "F5:4 G5:2 F5:2",
+    "D5:4 Bb4:2 D5:2",
+    "E5:6 C#5:2",
+    "D5:4 F5:4",
+    "A5:6 G5:2",
+    "F5:4 D5:2 F5:2",
+    "E5:4 D5:4",
+    "r:2 D5:2 F5:2 A5:2",
+    "G5:6 E5:2",
+    "D5:8",
+    "C#5:4 E5:4",
 };
 
 enum channel { pad_ch = 0, arp_ch = 1, melody_ch = 2, bass_ch = 3 };
@@ -136,10 +148,10 @@ std::string make_tune() {
   tempo.meta(0, 0x58, std::string("\x04\x02\x18\x08", 4));
   tempo.meta(0, 0x59, std::string("\xff\x01", 2));  // one flat, minor: D minor
 
-  set_up(pad, "Pad", pad_ch, 89, 84, 64);        // warm pad
-  set_up(arp, "Harp", arp_ch, 46, 70, 40);       // orchestral harp
+  set_up(pad, "Pad", pad_ch, 89, 84, 64);   // warm pad
+  set_up(arp, "Harp", arp_ch, 46, 70, 40);  // orchestral harp
   set_up(melody, "Celesta", melody_ch, 8, 100, 84);
-  set_up(bass, "Bass", bass_ch, 35, 92, 64);     // fretless bass
+  set_up(bass, "Bass", bass_ch, 35, 92, 64);  // fretless bass
   pad.control(0, pad_ch, 93, 40);
 
   static const int arp_pattern[8] = {0, 1, 2, 3, 4, 3, 2, 1};

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "gl_test_env.h"
@@ -21,9 +21,8 @@ std::string data_file(const std::string& name) {
 int run_generator(const std::string& arg, std::string* err) {
   temp_dir scratch;
   const std::string err_path = scratch.file("stderr");
-  const std::string cmd =
-      std::string("'") + ORVANE_ASSETGEN + "' " + (arg.empty() ? "" : "'" + arg + "'") + " 2>'" +
-      err_path + "'";
+  const std::string cmd = std::string("'") + ORVANE_ASSETGEN + "' " +
+                          (arg.empty() ? "" : "'" + arg + "'") + " 2>'" + err_path + "'";
   const int status = std::system(cmd.c_str());
   *err = read_file_bytes(err_path);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -216,7 +215,8 @@ midi_summary read_midi(const std::string& bytes) {
         const int type = u8(pos++);
         if (!vlq(&len) || pos + len > end) return m.error = "bad meta length", m;
         if (type == 0x51 && len == 3) tempo[tick] = be(pos, 3);
-        if (type == 0x2f) ended = true, m.end_ticks.insert(tick), last_end = std::max(last_end, tick);
+        if (type == 0x2f)
+          ended = true, m.end_ticks.insert(tick), last_end = std::max(last_end, tick);
         pos += len;
         running = 0;
       } else if (status == 0xf0 || status == 0xf7) {
