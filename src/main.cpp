@@ -42,9 +42,14 @@ void gl_report_driver() {
   for (int i = 0; i < 4; ++i) printf(formats[i], text[i]);
 }
 
-// rand() scaled to 0 ... limit, rounded to a float as the field is built.
+// The field is laid out for a 15-bit generator (0 ... 32767), which is what
+// the Windows runtime's rand() gives; other runtimes give more bits, so keep
+// the low 15 of each draw.
+static int rand15() { return rand() & 0x7FFF; }
+
+// A draw scaled to 0 ... limit, rounded to a float as the field is built.
 static float random_fraction(float limit) {
-  return static_cast<float>(rand() / 32767.0 * limit);
+  return static_cast<float>(rand15() / 32767.0 * limit);
 }
 
 void build_star_field() {

@@ -1,0 +1,82 @@
+// The developer viewer: the nebula scene in a freeglut window.
+#include <GL/freeglut.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "main.h"
+#include "qxdump.h"
+#include "viewer_options.h"
+
+namespace {
+
+viewer_options options;
+long frames_drawn = 0;
+
+void draw_frame() {
+  fps_tick();
+  scene_draw();
+  ++frames_drawn;
+  bool last = options.frames >= 0 && frames_drawn >= options.frames;
+  // The back buffer is what we drew; read it before the swap hands it away.
+  if (last && !options.capture.empty()) dump_frame_ppm(options.capture.c_str(), 3);
+  glutSwapBuffers();
+  if (last) glutLeaveMainLoop();
+}
+
+void on_timer(int) {
+  glutPostRedisplay();
+  glutTimerFunc(1, on_timer, 0);
+}
+
+void on_key(unsigned char key, int, int) {
+  if (key == 27) glutLeaveMainLoop();
+}
+
+void enter_full_screen() { glutFullScreen(); }
+
+// Without an explicit data folder, use the build tree's when nothing is installed.
+void default_data_dir() {
+  if (getenv("ORVANE_DATA_DIR")) return;
+  struct stat st;
+  if (stat(ORVANE_INSTALLED_DATA_DIR "/supernova.ppm", &st) != 0)
+    setenv("ORVANE_DATA_DIR", ORVANE_BUILD_DATA_DIR, 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  glutInit(&argc, argv);  // takes the X options (-display, ...) out of argv
+  std::string error;
+  if (!parse_viewer_options(argc, argv, &options, &error)) {
+    fprintf(stderr, "orvane-viewer: %s\n%s", error.c_str(), viewer_usage());
+    return 2;
+  }
+  if (options.help) {
+    fputs(viewer_usage(), stdout);
+    return 0;
+  }
+  if (options.frames == 0) return 0;
+  default_data_dir();
+
+  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(options.width, options.height);
+  glutCreateWindow("Orvane");
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
+
+  srand(options.seeded ? options.seed : static_cast<unsigned>(time(nullptr)));
+  full_screen_hook = enter_full_screen;
+  scene_init();
+  scene_reshape(options.width, options.height);
+
+  glutDisplayFunc(draw_frame);
+  glutReshapeFunc(scene_reshape);
+  glutKeyboardFunc(on_key);
+  glutTimerFunc(1, on_timer, 0);
+  glutMainLoop();
+  fflush(stdout);
+  return 0;
+}

@@ -1,0 +1,20 @@
+// Command-line options of the developer viewer.
+#pragma once
+
+#include <string>
+
+struct viewer_options {
+  long frames = -1;          // quit after this many frames; -1 runs until Escape
+  std::string capture;       // write the last frame here (binary PPM)
+  bool seeded = false;       // --seed given; otherwise the time in seconds
+  unsigned seed = 0;
+  int width = 640;
+  int height = 360;
+  bool help = false;
+};
+
+// Parses argv[1..]. Returns true on success; on failure `error` says why.
+bool parse_viewer_options(int argc, const char* const* argv, viewer_options* out,
+                          std::string* error);
+
+const char* viewer_usage();

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Set up, build, and show the nebula: in a window where a display exists,
+# otherwise on a virtual display, writing a few captures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh demo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF >/dev/null
+cmake --build build --target orvane-viewer orvane_assets
+viewer=build/apps/viewer/orvane-viewer
+export ORVANE_DATA_DIR=$PWD/build/data
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "demo: showing the nebula; press Escape to quit"
+  exec "$viewer" "$@"
+fi
+
+out=$PWD/build/captures
+mkdir -p "$out"
+echo "demo: no display here; drawing off screen on a virtual display"
+for frames in 100 1600 3200; do
+  ppm=$out/nebula_$frames.ppm
+  xvfb-run -a -s "-screen 0 1280x720x24" "$viewer" --seed 1 --frames "$frames" --capture "$ppm" \
+    >/dev/null
+  if command -v pnmtopng >/dev/null; then
+    pnmtopng "$ppm" >"${ppm%.ppm}.png" 2>/dev/null && rm "$ppm" && ppm=${ppm%.ppm}.png
+  fi
+  echo "demo: frame $frames written to $ppm"
+done

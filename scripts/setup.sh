@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what Orvane needs on Debian 12. Usage: setup.sh demo|test
+# As root it installs the missing packages with apt-get; otherwise it names
+# them and uses sudo when that works without a password.
+set -euo pipefail
+
+profile=${1:-test}
+packages=(cmake ninja-build g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
+          xvfb xauth x11-utils netpbm)
+if [ "$profile" = test ]; then
+  packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+             mingw-w64 wine64 wine)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  apt_get=(apt-get)
+elif sudo -n true 2>/dev/null; then
+  apt_get=(sudo -n apt-get)
+else
+  echo "setup: these Debian packages are missing: ${missing[*]}" >&2
+  echo "setup: install them as root (apt-get install ${missing[*]}) and run this again" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${apt_get[@]}" update -qq
+"${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}" </dev/null

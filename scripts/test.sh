@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Set up, build, and run the whole test suite on a virtual display.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash scripts/setup.sh test || exit 1
+
+passed=0
+failed=0
+# count NAME COMMAND...: runs one suite and adds its verdict to the totals.
+count() {
+  local name=$1
+  shift
+  echo "== $name"
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "== $name: passed"
+  else
+    failed=$((failed + 1))
+    echo "== $name: FAILED"
+  fi
+}
+
+native_tests() {
+  cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+    cmake --build "$root/build" &&
+    (cd "$root/build" && xvfb-run -a -s "-screen 0 1280x720x24" \
+      ctest --output-on-failure --timeout 300)
+}
+
+count "native tests" native_tests
+
+echo "suites: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

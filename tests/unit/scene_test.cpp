@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "gl_test_env.h"
+#include "main.h"
+
+namespace {
+
+// scene_init once per program, with the generated pictures and a fixed seed.
+void init_scene_once() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  srand(1);
+  stream_capture out(1);
+  scene_init();
+  resize_test_window(640, 360);
+  scene_reshape(640, 360);
+}
+
+// Feedback of one scene_draw: how many polygons it emitted.
+int polygons_drawn() {
+  static std::vector<GLfloat> buffer(1 << 22);
+  glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+  glRenderMode(GL_FEEDBACK);
+  scene_draw();
+  GLint n = glRenderMode(GL_RENDER);
+  int polygons = 0;
+  for (GLint i = 0; i < n;) {
+    GLint token = static_cast<GLint>(buffer[i++]);
+    if (token == GL_POLYGON_TOKEN) {
+      int vertices = static_cast<int>(buffer[i++]);
+      i += vertices * 11;  // x y z, r g b a, s t r q
+      ++polygons;
+    } else if (token == GL_PASS_THROUGH_TOKEN) {
+      i += 1;
+    } else {
+      ADD_FAILURE() << "unexpected feedback token " << token;
+      break;
+    }
+  }
+  return polygons;
+}
+
+class scene_test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    init_scene_once();
+    scene_state.show_axes = 0;
+    scene_state.show_gradient = 0;
+    scene_state.frame_count = 0;
+  }
+};
+
+TEST_F(scene_test, driver_report_lines) {
+  stream_capture out(1);
+  gl_report_driver();
+  std::string text = out.text();
+  EXPECT_TRUE(std::regex_match(text, std::regex("OpenGL Vendor: [^\n]*\nOpenGL Rendorer: [^\n]+\n"
+                                                "OpenGL Version: [^\n]+\nOpenGL Extensions: [^\n]*\n")))
+      << text;
+}
+
+TEST_F(scene_test, set_up_leaves_the_state_every_frame_relies_on) {
+  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+  EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
+  EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+  EXPECT_FALSE(glIsEnabled(GL_FOG));
+  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+  GLfloat density = 0, diffuse[4] = {};
+  GLint fog_mode = 0;
+  glGetFloatv(GL_FOG_DENSITY, &density);
+  glGetIntegerv(GL_FOG_MODE, &fog_mode);
+  glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+  EXPECT_FLOAT_EQ(density, 0.15f);
+  EXPECT_EQ(fog_mode, GL_EXP);
+  EXPECT_FLOAT_EQ(diffuse[0], 0.8f);
+  EXPECT_FALSE(scene_state.full_screen);
+  EXPECT_NE(scene_state.gradient_texture.tex_name, 0u);
+  EXPECT_NE(scene_state.title_texture.tex_name, 0u);
+  EXPECT_EQ(scene_state.sprite_texture.tex_name, 0u);  // the default texture
+  EXPECT_EQ(scene_state.title_texture.d, 3);
+}
+
+TEST(star_field, ranges_and_the_order_of_the_random_calls) {
+  srand(7);
+  std::vector<int> draws(7 * star_count + 1);
+  for (int& d : draws) d = rand() & 0x7FFF;  // 15 bits, as on Windows
+  srand(7);
+  build_star_field();
+  EXPECT_EQ(rand() & 0x7FFF, draws.back());  // exactly 7168 calls
+  for (int i = 0; i < star_count; ++i) {
+    const float* p = scene_state.star_position[i];
+    const float* s = scene_state.star_scale[i];
+    for (int a = 0; a < 3; ++a) {
+      EXPECT_GE(p[a], -8.0f);
+      EXPECT_LE(p[a], 8.0f);
+      // Each coordinate is the second draw minus the first.
+      float first = static_cast<float>(draws[i * 7 + a * 2] / 32767.0 * 8.0f);
+      float second = static_cast<float>(draws[i * 7 + a * 2 + 1] / 32767.0 * 8.0f);
+      EXPECT_FLOAT_EQ(p[a], second - first);
+    }
+    EXPECT_GE(s[0], 0.0f);
+    EXPECT_LE(s[0], 1.0f);
+    EXPECT_EQ(s[0], s[1]);
+    EXPECT_EQ(s[1], s[2]);
+  }
+  std::vector<float> first_field(&scene_state.star_position[0][0],
+                                 &scene_state.star_position[0][0] + star_count * 3);
+  srand(7);
+  build_star_field();
+  EXPECT_EQ(std::vector<float>(&scene_state.star_position[0][0],
+                               &scene_state.star_position[0][0] + star_count * 3),
+            first_field);
+  srand(8);
+  build_star_field();
+  EXPECT_NE(scene_state.star_position[0][0], first_field[0]);
+  srand(1);
+  build_star_field();
+}
+
+TEST_F(scene_test, camera_dolly_follows_the_frame_counter) {
+  const struct {
+    int frame;
+    float z;
+  } cases[] = {{0, -20.0f}, {1571, -12.0f}, {4712, -28.0f}};
+  for (const auto& c : cases) {
+    scene_state.frame_count = c.frame;
+    scene_draw();
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);  // the world frame, after the dolly
+    EXPECT_NEAR(m[14], c.z, 1e-3) << c.frame;
+  }
+}
+
+TEST_F(scene_test, cloud_pitch_steps_and_stalls_where_floats_run_out) {
+  scene_state.cloud_pitch = 0.0f;
+  scene_draw();
+  scene_draw();
+  EXPECT_FLOAT_EQ(scene_state.cloud_pitch, -0.1f);
+  scene_state.cloud_pitch = -1048576.0f;
+  scene_draw();
+  EXPECT_EQ(scene_state.cloud_pitch, -1048576.0f);
+  scene_state.cloud_pitch = 0.0f;
+}
+
+TEST_F(scene_test, gizmo_and_gradient_only_at_exactly_one) {
+  const int plain = polygons_drawn();
+  // Two triangles a sprite, and the backdrop (split further where it is clipped).
+  EXPECT_GE(plain, 2 + 2 * star_count);
+  EXPECT_LE(plain, 8 + 2 * star_count);
+  scene_state.show_axes = 2;
+  scene_state.show_gradient = 2;
+  EXPECT_EQ(polygons_drawn(), plain);
+  scene_state.show_gradient = 1;
+  EXPECT_EQ(polygons_drawn(), plain + 2);
+  scene_state.show_axes = 1;
+  scene_state.show_gradient = 0;
+  EXPECT_GE(polygons_drawn(), plain + 3 * 100 * 4);  // four primitives a segment
+  // The gizmo frame leaves lighting off.
+  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+  glEnable(GL_LIGHTING);
+}
+
+TEST_F(scene_test, frame_shows_the_title_lower_right_and_the_glow_around_the_centre) {
+  scene_state.frame_count = 300;
+  scene_draw();
+  std::vector<unsigned char> rgb(640 * 360 * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, 640, 360, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  // Mean brightness of a rectangle; rows count from the bottom.
+  auto mean = [&](int x0, int y0, int x1, int y1) {
+    double sum = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x)
+        for (int c = 0; c < 3; ++c) sum += rgb[(y * 640 + x) * 3 + c];
+    return sum / ((x1 - x0) * (y1 - y0) * 3);
+  };
+  double centre = mean(220, 100, 420, 260);
+  double upper_left = mean(0, 300, 80, 360);
+  double lower_right_band = 0;
+  for (int x = 320; x < 640; x += 40) lower_right_band = std::max(lower_right_band, mean(x, 0, x + 40, 180));
+  EXPECT_GT(centre, 20.0);
+  EXPECT_GT(centre, upper_left * 2);
+  EXPECT_GT(lower_right_band, mean(0, 0, 160, 90) + 5.0);
+}
+
+TEST_F(scene_test, first_frame_uses_default_blending_and_later_frames_additive) {
+  // A fresh context state as after set-up: default blend and environment.
+  glBlendFunc(GL_ONE, GL_ZERO);
+  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  GLint src = 0, dst = 0, env = 0;
+  scene_draw();
+  glGetIntegerv(GL_BLEND_SRC, &src);
+  glGetIntegerv(GL_BLEND_DST, &dst);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+  EXPECT_EQ(src, GL_ONE);
+  EXPECT_EQ(dst, GL_ONE);
+  EXPECT_EQ(env, GL_DECAL);
+  // What the sprite pass left is what the next backdrop is drawn with.
+  GLint min_filter = 0;
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min_filter);
+  EXPECT_EQ(min_filter, GL_LINEAR_MIPMAP_LINEAR);
+}
+
+TEST_F(scene_test, reshape_follows_the_window_and_survives_zero_height) {
+  scene_reshape(320, 0);
+  GLfloat p[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, p);
+  for (float v : p) EXPECT_TRUE(std::isfinite(v));
+  EXPECT_EQ(scene_state.window_height, 0);
+  scene_reshape(640, 360);
+  glGetFloatv(GL_PROJECTION_MATRIX, p);
+  EXPECT_NEAR(p[5], 1.0f, 1e-6);          // 90 degrees: cot(45) = 1
+  EXPECT_NEAR(p[0], 360.0f / 640.0f, 1e-6);
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 640);
+  EXPECT_EQ(viewport[3], 360);
+}
+
+TEST(scene_set_up, a_missing_picture_ends_the_process_with_code_1) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  temp_dir empty;
+  EXPECT_EXIT(
+      {
+        setenv("ORVANE_DATA_DIR", empty.path().c_str(), 1);
+        scene_init();
+      },
+      ::testing::ExitedWithCode(1), "Texture setup error\\. main\\.cpp, [0-9]+");
+}
+
+TEST(scene_set_up, full_screen_setting_goes_through_the_hook) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // In a child, so the real set-up runs against its own working directory.
+  EXPECT_EXIT(
+      {
+        temp_dir work;
+        write_file_bytes(work.file("basic.config"), "FullScreen\t1\n");
+        if (chdir(work.path().c_str()) != 0) exit(3);
+        static int calls = 0;
+        full_screen_hook = [] { ++calls; };
+        scene_init();
+        exit(calls == 1 && !scene_state.full_screen ? 0 : 4);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
