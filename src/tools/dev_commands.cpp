@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -81,9 +82,14 @@ void dev_pointer_drag(int x, int y) {
       scene_state.world_offset[1] =
           static_cast<float>(scene_state.world_offset[1] + -dy * 32.0 / height);
     } else {
-      // The near side of the cloud follows the pointer: sideways turns about
-      // y, up and down about x (window y grows downwards, as does the pitch).
-      scene_state.cloud_yaw = static_cast<float>(scene_state.cloud_yaw + dx * 128.0 / width);
+      // The near side of the cloud follows the pointer: up and down turn about
+      // x (window y grows downwards, and so does the near side as pitch grows),
+      // sideways about the cloud's own y, which the pitch may have turned
+      // upside down on the screen.
+      const double yaw_sense =
+          std::cos(scene_state.cloud_pitch * M_PI / 180.0) < 0.0 ? -1.0 : 1.0;
+      scene_state.cloud_yaw =
+          static_cast<float>(scene_state.cloud_yaw + yaw_sense * dx * 128.0 / width);
       scene_state.cloud_pitch =
           static_cast<float>(scene_state.cloud_pitch + dy * 128.0 / height);
     }

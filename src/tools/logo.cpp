@@ -1,5 +1,6 @@
 #include "tools/logo.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 GLuint logo_texture = 0;
@@ -36,7 +37,10 @@ void draw_bouncing_logo(int width, int height) {
   if (rand() % 30 == 0) logo_step[0] = -logo_step[1];
   if (rand() % 30 == 1) logo_step[1] = -logo_step[0];
 
-  const double limit = 5.0 * width / height - 3.0;
+  // In a view narrower than the card there is no room to travel; without the
+  // floor at 0 the step would flip every frame and the card would wander off
+  // sideways whenever the diagonal turns.
+  const double limit = std::max(5.0 * width / height - 3.0, 0.0);
   const double next_x = logo_position[0] + logo_step[0];
   if (next_x > limit || next_x < -limit) logo_step[0] = -logo_step[0];
   const float next_y = logo_position[1] + logo_step[1];

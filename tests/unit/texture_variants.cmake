@@ -1,0 +1,1 @@
+orvane_unit_test(texture_variants_test texture_variants_test.cpp)

@@ -1,0 +1,286 @@
+// The further texture loaders and the checkerboard, read back from OpenGL.
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gl_test_env.h"
+#include "qxtexture.h"
+
+namespace {
+
+// A picture of w x h pixels whose samples are all different (mod 256).
+std::string ppm_text(int w, int h, const char* max = "255") {
+  std::string s = "P3\n" + std::to_string(w) + " " + std::to_string(h) + "\n" + max + "\n";
+  for (int i = 0; i < w * h * 3; ++i) s += std::to_string((i * 37 + 11) % 256) + "\n";
+  return s;
+}
+
+GLuint new_texture() {
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  return name;
+}
+
+// The RGB pixels of one level of a 2-D texture, empty when the level is undefined.
+std::vector<unsigned char> level_pixels(GLuint name, int level) {
+  glBindTexture(GL_TEXTURE_2D, name);
+  GLint w = 0, h = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+  std::vector<unsigned char> out(static_cast<size_t>(w) * h * 3);
+  if (!out.empty()) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, out.data());
+  }
+  return out;
+}
+
+// Every level of the chain, as far as it is defined.
+std::vector<std::vector<unsigned char>> chain(GLuint name) {
+  std::vector<std::vector<unsigned char>> levels;
+  for (int level = 0; level < 12; ++level) {
+    auto px = level_pixels(name, level);
+    if (px.empty()) break;
+    levels.push_back(px);
+  }
+  return levels;
+}
+
+using loader = std::function<int(qxtexture&, const char*, GLuint)>;
+
+struct named_loader {
+  const char* name;
+  loader load;
+};
+
+const std::vector<named_loader>& variant_loaders() {
+  static const std::vector<named_loader> all = {
+      {"load_ppm", [](qxtexture& t, const char* p, GLuint n) { return t.load_ppm(p, n); }},
+      {"load_ppm_target",
+       [](qxtexture& t, const char* p, GLuint n) { return t.load_ppm_target(p, n, GL_TEXTURE_2D); }},
+      {"load_ppm_level",
+       [](qxtexture& t, const char* p, GLuint n) { return t.load_ppm_level(p, n, 0); }},
+      {"load_ppm_mipmap_aniso",
+       [](qxtexture& t, const char* p, GLuint n) { return t.load_ppm_mipmap_aniso(p, n); }},
+      {"load_ppm_mipmap_target",
+       [](qxtexture& t, const char* p, GLuint n) {
+         return t.load_ppm_mipmap_target(p, n, GL_TEXTURE_2D);
+       }},
+      {"load_ppm_mipmap_aniso_target",
+       [](qxtexture& t, const char* p, GLuint n) {
+         return t.load_ppm_mipmap_aniso_target(p, n, GL_TEXTURE_2D);
+       }},
+  };
+  return all;
+}
+
+bool has_extension(const char* name) {
+  const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  return all && std::strstr(all, name);
+}
+
+}  // namespace
+
+TEST(TextureVariants, TwoDTargetGivesTheSameTextureAsTheTwoDLoaders) {
+  temp_dir dir;
+  const std::string path = dir.file("pic.ppm");
+  write_file_bytes(path, ppm_text(4, 2));
+
+  qxtexture a, b, c;
+  GLuint plain = new_texture(), target = new_texture(), level0 = new_texture();
+  ASSERT_EQ(1, a.load_ppm(path.c_str(), plain));
+  ASSERT_EQ(1, b.load_ppm_target(path.c_str(), target, GL_TEXTURE_2D));
+  ASSERT_EQ(1, c.load_ppm_level(path.c_str(), level0, 0));
+  auto expected = level_pixels(plain, 0);
+  ASSERT_EQ(24u, expected.size());
+  EXPECT_EQ(0, std::memcmp(expected.data(), a.pixels, 24));
+  EXPECT_EQ(expected, level_pixels(target, 0));
+  EXPECT_EQ(expected, level_pixels(level0, 0));
+  EXPECT_TRUE(level_pixels(plain, 1).empty()) << "single-level loaders build no chain";
+
+  qxtexture m, mt, ma, mat;
+  GLuint mip = new_texture(), mip_target = new_texture(), aniso = new_texture(),
+         aniso_target = new_texture();
+  {
+    stream_capture quiet(1);
+    ASSERT_EQ(1, m.load_ppm_mipmap(path.c_str(), mip));
+    ASSERT_EQ(1, mt.load_ppm_mipmap_target(path.c_str(), mip_target, GL_TEXTURE_2D));
+    ASSERT_EQ(1, ma.load_ppm_mipmap_aniso(path.c_str(), aniso));
+    ASSERT_EQ(1, mat.load_ppm_mipmap_aniso_target(path.c_str(), aniso_target, GL_TEXTURE_2D));
+  }
+  auto mip_chain = chain(mip);
+  ASSERT_EQ(3u, mip_chain.size()) << "4x2, 2x1, 1x1";
+  EXPECT_EQ(expected, mip_chain[0]);
+  EXPECT_EQ(mip_chain, chain(mip_target));
+  EXPECT_EQ(mip_chain, chain(aniso));
+  EXPECT_EQ(mip_chain, chain(aniso_target));
+  EXPECT_EQ(aniso, ma.tex_name);
+  EXPECT_EQ(aniso_target, mat.tex_name);
+}
+
+TEST(TextureVariants, LevelLoaderDefinesOnlyItsLevel) {
+  temp_dir dir;
+  const std::string path = dir.file("pic.ppm");
+  write_file_bytes(path, ppm_text(4, 4));
+  qxtexture t;
+  GLuint name = new_texture();
+  ASSERT_EQ(1, t.load_ppm_level(path.c_str(), name, 1));
+  EXPECT_TRUE(level_pixels(name, 0).empty());
+  auto one = level_pixels(name, 1);
+  ASSERT_EQ(48u, one.size());
+  EXPECT_EQ(0, std::memcmp(one.data(), t.pixels, 48));
+  EXPECT_TRUE(level_pixels(name, 2).empty());
+}
+
+TEST(TextureVariants, RejectedSizeStaysOnlyInTheLevelLoader) {
+  temp_dir dir;
+  const std::string bad_height = dir.file("h6.ppm"), bad_width = dir.file("w3.ppm");
+  write_file_bytes(bad_height, ppm_text(4, 6));
+  write_file_bytes(bad_width, ppm_text(3, 4));
+
+  for (const auto& l : variant_loaders()) {
+    SCOPED_TRACE(l.name);
+    for (const std::string* path : {&bad_height, &bad_width}) {
+      qxtexture t;
+      stream_capture quiet_out(1), err(2);
+      t.make_checker();
+      unsigned char* before = t.pixels;
+      GLuint name = new_texture();
+      EXPECT_EQ(0, l.load(t, path->c_str(), name));
+      EXPECT_EQ(name, t.tex_name);
+      EXPECT_EQ(before, t.pixels);
+      EXPECT_EQ(4, t.d);
+      const bool early = std::string(l.name) == "load_ppm_level";
+      if (path == &bad_height) {
+        EXPECT_EQ(early ? 4 : 64, t.w);
+        EXPECT_EQ(early ? 6 : 64, t.h);
+      } else {
+        EXPECT_EQ(early ? 3 : 64, t.w);
+        EXPECT_EQ(64, t.h);
+      }
+    }
+  }
+}
+
+TEST(TextureVariants, FailureLinesCarryNoPrefix) {
+  temp_dir dir;
+  struct bad_file {
+    const char* file;
+    std::string text;
+    const char* line;
+  };
+  const std::vector<bad_file> cases = {
+      {"missing.ppm", "", "Cannot open texure file %s\n"},
+      {"p6.ppm", "P6\n4 4\n255\n", "Texure file %s is not an ASCII PPM format\n"},
+      {"w3.ppm", ppm_text(3, 6), "Width of texture file %s is not power of 2\n"},
+      {"h6.ppm", ppm_text(4, 6), "Height of texture file %s is not power of 2\n"},
+      {"max256.ppm", ppm_text(2, 2, "256"), "Color component in %s does not fit in a byte.\n"},
+  };
+  for (const auto& c : cases)
+    if (!c.text.empty()) write_file_bytes(dir.file(c.file), c.text);
+
+  for (const auto& l : variant_loaders()) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(l.name) + " " + c.file);
+      const std::string path = dir.file(c.file);
+      char expected[512];
+      snprintf(expected, sizeof expected, c.line, path.c_str());
+      qxtexture t;
+      std::string printed;
+      {
+        stream_capture err(2);
+        EXPECT_EQ(0, l.load(t, path.c_str(), new_texture()));
+        printed = err.text();
+      }
+      EXPECT_EQ(expected, printed);
+    }
+  }
+}
+
+TEST(TextureVariants, AnisotropyLineAndValue) {
+  if (!has_extension("GL_EXT_texture_filter_anisotropic"))
+    GTEST_SKIP() << "driver without anisotropic filtering";
+  GLfloat largest = 0.0f;
+  glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largest);
+  char value[64];
+  snprintf(value, sizeof value, "DEBUG: largest supported anisotropy=%f. :qxtexture.cpp, ",
+           largest);
+
+  temp_dir dir;
+  const std::string path = dir.file("pic.ppm");
+  write_file_bytes(path, ppm_text(4, 4));
+  qxtexture plain, targeted;
+  const std::pair<qxtexture*, bool> runs[] = {{&plain, false}, {&targeted, true}};
+  for (auto [t, with_target] : runs) {
+    SCOPED_TRACE(with_target ? "aniso_target" : "aniso");
+    GLuint name = new_texture();
+    std::string out;
+    {
+      stream_capture capture(1);
+      int ok = with_target ? t->load_ppm_mipmap_aniso_target(path.c_str(), name, GL_TEXTURE_2D)
+                           : t->load_ppm_mipmap_aniso(path.c_str(), name);
+      EXPECT_EQ(1, ok);
+      out = capture.text();
+    }
+    EXPECT_NE(std::string::npos, out.find(value)) << out;
+    glBindTexture(GL_TEXTURE_2D, name);
+    GLfloat set = 0.0f;
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &set);
+    EXPECT_EQ(largest, set);
+  }
+  // Without the anisotropy step the texture keeps OpenGL's default of 1.
+  qxtexture none;
+  GLuint name = new_texture();
+  {
+    stream_capture quiet(1);
+    ASSERT_EQ(1, none.load_ppm_mipmap_target(path.c_str(), name, GL_TEXTURE_2D));
+  }
+  GLfloat set = 0.0f;
+  glBindTexture(GL_TEXTURE_2D, name);
+  glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &set);
+  EXPECT_EQ(1.0f, set);
+}
+
+TEST(TextureVariants, CheckerboardPixels) {
+  qxtexture t;
+  t.tex_name = new_texture();
+  std::string out;
+  {
+    stream_capture capture(1);
+    t.make_checker();
+    out = capture.text();
+  }
+  EXPECT_NE(std::string::npos, out.find("DEBUG: resize() 64 64 4:")) << out;
+  EXPECT_NE(std::string::npos, out.find("DEBUG: resize() new size 16384 :")) << out;
+
+  glBindTexture(GL_TEXTURE_2D, t.tex_name);
+  std::vector<unsigned char> px(64 * 64 * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+  auto at = [&](int row, int col) {
+    const unsigned char* p = &px[(row * 64 + col) * 4];
+    return std::vector<int>{p[0], p[1], p[2], p[3]};
+  };
+  const std::vector<int> black{0, 0, 0, 255}, white{255, 255, 255, 255};
+  EXPECT_EQ(black, at(0, 0));
+  EXPECT_EQ(white, at(0, 8));
+  EXPECT_EQ(white, at(8, 0));
+  EXPECT_EQ(black, at(8, 8));
+  EXPECT_EQ(black, at(7, 7));
+  EXPECT_EQ(white, at(63, 0)) << "eight squares to a side";
+  int whites = 0;
+  for (int r = 0; r < 64; ++r)
+    for (int c = 0; c < 64; ++c) {
+      auto p = at(r, c);
+      ASSERT_TRUE(p == black || p == white) << r << "," << c;
+      whites += p == white;
+    }
+  EXPECT_EQ(64 * 64 / 2, whites);
+  GLint level1 = -1;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &level1);
+  EXPECT_EQ(0, level1) << "no mipmaps";
+}
