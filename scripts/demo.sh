@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh demo
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target orvane-viewer orvane_assets
 viewer=build/apps/viewer/orvane-viewer
 export ORVANE_DATA_DIR=$PWD/build/data
