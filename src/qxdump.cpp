@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "diag/source_location.h"
 #include "gl_headers.h"
@@ -217,14 +218,15 @@ void write_bmp(std::FILE* stream, int x0, int y0, int x1, int y1) {
   put_le32(0, stream);
   put_le32(0, stream);
 
-  const std::uint8_t* p = pixels.get();
-  for (std::int64_t row = 0; row < h; ++row) {
-    for (std::int64_t x = 0; x < w; ++x, p += 3) {
-      std::fputc(p[2], stream);
-      std::fputc(p[1], stream);
-      std::fputc(p[0], stream);
-    }
-    for (std::int64_t i = 0; i < padding; ++i) std::fputc(0, stream);
+  // Blue first: swapped in place so that each row goes out in one write
+  // (a call per byte made a full-HD frame take a tenth of a second).
+  const std::size_t row_bytes = static_cast<std::size_t>(w) * 3;
+  std::uint8_t* const end = pixels.get() + row_bytes * static_cast<std::size_t>(h);
+  for (std::uint8_t* p = pixels.get(); p != end; p += 3) std::swap(p[0], p[2]);
+  const std::uint8_t zeros[3] = {0, 0, 0};
+  for (const std::uint8_t* row = pixels.get(); row != end; row += row_bytes) {
+    std::fwrite(row, 1, row_bytes, stream);
+    std::fwrite(zeros, 1, static_cast<std::size_t>(padding), stream);
   }
 }
 
