@@ -9,7 +9,9 @@
 
 #include "main.h"
 #include "qxdump.h"
+#include "viewer_input.h"
 #include "viewer_options.h"
+#include "viewer_scenes.h"
 
 namespace {
 
@@ -18,7 +20,13 @@ long frames_drawn = 0;
 
 void draw_frame() {
   fps_tick();
-  scene_draw();
+  if (options.gallery)
+    gallery_draw();
+  else if (options.logo)
+    logo_draw();
+  else
+    scene_draw();
+  if (options.show_fps) draw_fps_overlay();
   ++frames_drawn;
   bool last = options.frames >= 0 && frames_drawn >= options.frames;
   // The back buffer is what we drew; read it before the swap hands it away.
@@ -30,10 +38,6 @@ void draw_frame() {
 void on_timer(int) {
   glutPostRedisplay();
   glutTimerFunc(1, on_timer, 0);
-}
-
-void on_key(unsigned char key, int, int) {
-  if (key == 27) glutLeaveMainLoop();
 }
 
 void enter_full_screen() { glutFullScreen(); }
@@ -70,11 +74,19 @@ int main(int argc, char** argv) {
   srand(options.seeded ? options.seed : static_cast<unsigned>(time(nullptr)));
   full_screen_hook = enter_full_screen;
   scene_init();
-  scene_reshape(options.width, options.height);
+  void (*reshape)(int, int) = scene_reshape;
+  if (options.gallery) {
+    gallery_init();
+    reshape = gallery_reshape;
+  } else if (options.logo) {
+    logo_init();
+    reshape = logo_reshape;
+  }
+  reshape(options.width, options.height);
 
   glutDisplayFunc(draw_frame);
-  glutReshapeFunc(scene_reshape);
-  glutKeyboardFunc(on_key);
+  glutReshapeFunc(reshape);
+  install_viewer_input();
   glutTimerFunc(1, on_timer, 0);
   glutMainLoop();
   fflush(stdout);

@@ -34,7 +34,14 @@ bool parse_size(const char* text, int* w, int* h) {
 }  // namespace
 
 const char* viewer_usage() {
-  return "usage: orvane-viewer [--frames N] [--capture FILE] [--seed N] [--size WxH] [--help]\n";
+  return "usage: orvane-viewer [--frames N] [--capture FILE] [--seed N] [--size WxH]\n"
+         "                     [--show-fps] [--gallery | --logo] [--help]\n"
+         "  --show-fps  draw the frame rate in the top left corner while the meter is on\n"
+         "  --gallery   show the shape library instead of the nebula\n"
+         "  --logo      show the bouncing logo instead of the nebula\n"
+         "keys:  Escape, q, Q quit   b save frame_N.bmp   g save frame_N.ppm and its histogram\n"
+         "       f toggle full screen   p switch the frame-rate meter\n"
+         "mouse: left drag turns the cloud, middle drag pans, right drag zooms (up: in)\n";
 }
 
 bool parse_viewer_options(int argc, const char* const* argv, viewer_options* out,
@@ -73,10 +80,20 @@ bool parse_viewer_options(int argc, const char* const* argv, viewer_options* out
         return false;
       }
       ++i;
+    } else if (arg == "--show-fps") {
+      out->show_fps = true;
+    } else if (arg == "--gallery") {
+      out->gallery = true;
+    } else if (arg == "--logo") {
+      out->logo = true;
     } else {
       *error = "unknown option " + arg;
       return false;
     }
+  }
+  if (out->gallery && out->logo) {
+    *error = "--gallery and --logo cannot be shown together";
+    return false;
   }
   return true;
 }
