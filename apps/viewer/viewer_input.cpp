@@ -2,6 +2,8 @@
 
 #include <GL/freeglut.h>
 
+#include <cstddef>
+
 #include "main.h"
 #include "tools/dev_commands.h"
 
@@ -9,6 +11,10 @@ namespace {
 
 // Buttons now held down, one bit per GLUT button (0 left, 1 middle, 2 right).
 unsigned buttons_down = 0;
+
+// Capture keys pressed since the last frame, in order.
+unsigned char pending[16];
+size_t pending_count = 0;
 
 void start_drag(int button, int x, int y) {
   scene_state.drag_zoom = button == GLUT_RIGHT_BUTTON;
@@ -20,11 +26,17 @@ void start_drag(int button, int x, int y) {
 }  // namespace
 
 void viewer_key(unsigned char key, int, int) {
-  // Between frames the picture on screen is the front buffer; the back one
-  // has been handed to the swap.
-  glReadBuffer(GL_FRONT);
+  if (key == 'b' || key == 'g') {
+    if (pending_count < sizeof pending) pending[pending_count++] = key;
+    glutPostRedisplay();
+    return;
+  }
   dev_key_command(key);
-  glReadBuffer(GL_BACK);
+}
+
+void run_pending_captures() {
+  for (size_t i = 0; i < pending_count; ++i) dev_key_command(pending[i]);
+  pending_count = 0;
 }
 
 void viewer_mouse(int button, int state, int x, int y) {

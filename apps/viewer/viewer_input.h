@@ -10,3 +10,8 @@ void viewer_motion(int x, int y);
 
 // Registers the three callbacks on the current window and routes the quit keys.
 void install_viewer_input();
+
+// The capture keys (b, g) wait for the next frame: the display callback runs
+// them after drawing and before the swap, while the back buffer holds the
+// picture. (Reading the front buffer between frames is not dependable.)
+void run_pending_captures();

@@ -31,6 +31,7 @@ void draw_frame() {
   bool last = options.frames >= 0 && frames_drawn >= options.frames;
   // The back buffer is what we drew; read it before the swap hands it away.
   if (last && !options.capture.empty()) dump_frame_ppm(options.capture.c_str(), 3);
+  run_pending_captures();
   glutSwapBuffers();
   if (last) glutLeaveMainLoop();
 }
