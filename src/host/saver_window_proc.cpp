@@ -1,6 +1,8 @@
 #include "host_state.h"
 #include "saver_host.h"
 
+constexpr UINT help_timeout_ms = 500;
+
 static void detach_input_method(HWND window) {
   // Only an input method that is already in the process is detached; the
   // saver never loads one itself.
@@ -51,8 +53,16 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_CONTEXTMENU:
       if (is_preview) {
         HWND parent = GetParent(window);
-        if (parent && IsWindow(parent))
-          PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lparam);
+        if (parent && IsWindow(parent)) {
+          WPARAM from = reinterpret_cast<WPARAM>(parent);
+          // WM_HELP carries a pointer in lParam and so cannot be posted; it
+          // is sent, but a hung settings dialog must not stall the preview.
+          if (message == WM_HELP)
+            SendMessageTimeoutA(parent, message, from, lparam, SMTO_ABORTIFHUNG, help_timeout_ms,
+                                nullptr);
+          else
+            PostMessageA(parent, message, from, lparam);
+        }
         return 1;
       }
       break;

@@ -1,0 +1,54 @@
+#include "host_test_support.h"
+
+#include <string>
+
+#include "host_state.h"
+
+void reset_host_state() {
+  instance = GetModuleHandleA(nullptr);
+  saver_window = nullptr;
+  is_preview = 0;
+  legacy_platform = 0;
+  verifier_module = nullptr;
+  verify_password = nullptr;
+  autoplay_message = 0;
+  close_allowed = 0;
+  verifying = 0;
+  saved_cursor = {0, 0};
+  ac_line_status = 255;
+  last_verify_tick = never_verified;
+  imm_module = nullptr;
+  imm_associate_context = nullptr;
+  saved_input_context = nullptr;
+}
+
+HWND make_window(WNDPROC proc, DWORD style, HWND parent, int width, int height,
+                 const char* class_name) {
+  static int serial = 0;
+  std::string name = class_name ? class_name : "HostTestWindow" + std::to_string(++serial);
+  WNDCLASSA window_class = {};
+  window_class.style = CS_OWNDC;
+  window_class.lpfnWndProc = proc;
+  window_class.hInstance = GetModuleHandleA(nullptr);
+  window_class.lpszClassName = name.c_str();
+  RegisterClassA(&window_class);  // a second registration of a fixed name fails harmlessly
+  return CreateWindowExA(0, name.c_str(), "host test", style, 0, 0, width, height, parent, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+bool take_posted(HWND window, UINT message) {
+  MSG msg;
+  return PeekMessageA(&msg, window, message, message, PM_REMOVE | PM_NOYIELD) != 0;
+}
+
+int count_posted(HWND window, UINT message) {
+  int count = 0;
+  while (take_posted(window, message)) ++count;
+  return count;
+}
+
+void drain(HWND window) {
+  MSG msg;
+  while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+  }
+}
