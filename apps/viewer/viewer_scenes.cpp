@@ -41,10 +41,10 @@ struct cell_label {
 };
 
 constexpr cell_label labels[] = {
-    {0, 0, "capped cylinder"}, {1, 0, "wire box"},       {2, 0, "teapot"},
-    {3, 0, "hue ring"},        {0, 1, "triangle"},       {1, 1, "tiled quad"},
-    {2, 1, "face quad"},       {3, 1, "open cylinder"},  {0, 2, "cylinder between"},
-    {1, 2, "textured box"},    {2, 2, "hill"},           {3, 2, "logo card"},
+    {0, 0, "capped cylinder"}, {1, 0, "wire box"},      {2, 0, "teapot"},
+    {3, 0, "hue ring"},        {0, 1, "triangle"},      {1, 1, "tiled quad"},
+    {2, 1, "face quad"},       {3, 1, "open cylinder"}, {0, 2, "cylinder between"},
+    {1, 2, "textured box"},    {2, 2, "hill"},          {3, 2, "logo card"},
 };
 
 }  // namespace
@@ -81,8 +81,8 @@ void gallery_draw() {
   glClearColor(0.08f, 0.08f, 0.12f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glMatrixMode(GL_MODELVIEW);
-  glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT |
-               GL_TEXTURE_BIT | GL_DEPTH_BUFFER_BIT);
+  glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT | GL_TEXTURE_BIT |
+               GL_DEPTH_BUFFER_BIT);
   glEnable(GL_DEPTH_TEST);
   glDisable(GL_BLEND);
   glDisable(GL_FOG);
@@ -206,8 +206,8 @@ void gallery_draw() {
   glTranslatef(0.0f, 0.0f, cell_z);  // raster positions in the cells' plane
   glColor3f(0.8f, 0.8f, 0.8f);
   for (const cell_label& l : labels)
-    draw_bitmap_text(cell_x(l.column) - 1.4f, cell_y(l.row) - 1.35f - 0.25f, GLUT_BITMAP_HELVETICA_12,
-                     l.text);
+    draw_bitmap_text(cell_x(l.column) - 1.4f, cell_y(l.row) - 1.35f - 0.25f,
+                     GLUT_BITMAP_HELVETICA_12, l.text);
   glPopAttrib();
 }
 

@@ -27,8 +27,8 @@ void draw_open_cylinder(double height, double radius, int n) {
   if (!had_normalize) glDisable(GL_NORMALIZE);
 }
 
-void draw_cylinder_between(double height, double radius, int n, double x1, double y1,
-                           double z1, double x2, double y2, double z2) {
+void draw_cylinder_between(double height, double radius, int n, double x1, double y1, double z1,
+                           double x2, double y2, double z2) {
   const double dx = x2 - x1, dy = y2 - y1, dz = z2 - z1;
   const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
   // Equal points give a frame of length 0: there is nothing to draw. Nor is
@@ -41,17 +41,23 @@ void draw_cylinder_between(double height, double radius, int n, double x1, doubl
 
   GLdouble frame[16];
   if (m != 0.0) {
+    // clang-format off
     const double column[16] = {dz * length / m, 0.0, -dx * length / m, 0.0,
                                -dx * dy / m,    m,   -dy * dz / m,     0.0,
                                dx,              dy,  dz,               0.0,
                                x1,              y1,  z1,               1.0};
+    // clang-format on
     std::copy(column, column + 16, frame);
   } else {
     // Straight up or down: the general frame divides by zero here. Use the
     // frame it tends to as the points leave the y line towards +z:
     // x along +x, y along -dy in z, z along dy.
-    const double column[16] = {length, 0.0, 0.0, 0.0, 0.0, 0.0, -dy, 0.0,
-                               0.0,    dy,  0.0, 0.0, x1,  y1,  z1,  1.0};
+    // clang-format off
+    const double column[16] = {length, 0.0, 0.0, 0.0,
+                               0.0,    0.0, -dy, 0.0,
+                               0.0,    dy,  0.0, 0.0,
+                               x1,     y1,  z1,  1.0};
+    // clang-format on
     std::copy(column, column + 16, frame);
   }
   glPushMatrix();

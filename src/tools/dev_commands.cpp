@@ -86,12 +86,10 @@ void dev_pointer_drag(int x, int y) {
       // x (window y grows downwards, and so does the near side as pitch grows),
       // sideways about the cloud's own y, which the pitch may have turned
       // upside down on the screen.
-      const double yaw_sense =
-          std::cos(scene_state.cloud_pitch * M_PI / 180.0) < 0.0 ? -1.0 : 1.0;
+      const double yaw_sense = std::cos(scene_state.cloud_pitch * M_PI / 180.0) < 0.0 ? -1.0 : 1.0;
       scene_state.cloud_yaw =
           static_cast<float>(scene_state.cloud_yaw + yaw_sense * dx * 128.0 / width);
-      scene_state.cloud_pitch =
-          static_cast<float>(scene_state.cloud_pitch + dy * 128.0 / height);
+      scene_state.cloud_pitch = static_cast<float>(scene_state.cloud_pitch + dy * 128.0 / height);
     }
   }
   scene_state.drag_last_x = x;

@@ -27,8 +27,8 @@ void draw_face_quad();
 void draw_open_cylinder(double height, double radius, int n);
 // draw_open_cylinder in a frame from p1 towards p2, scaled by their distance.
 // Replaces the current matrix while it draws (a view transform does not apply).
-void draw_cylinder_between(double height, double radius, int n, double x1, double y1,
-                           double z1, double x2, double y2, double z2);
+void draw_cylinder_between(double height, double radius, int n, double x1, double y1, double z1,
+                           double x2, double y2, double z2);
 // A box of six face quads, one texture each, with texturing on only while it draws.
 void draw_textured_box(float scale, GLuint t1, GLuint t2, GLuint t3, GLuint t4, GLuint t5,
                        GLuint t6);

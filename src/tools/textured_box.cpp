@@ -14,6 +14,7 @@ struct face {
   GLfloat turn[16];
 };
 
+// clang-format off
 constexpr face faces[6] = {
     {0, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}},     // +z
     {3, {-1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1}},   // -z
@@ -22,6 +23,7 @@ constexpr face faces[6] = {
     {5, {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 0, 1}},    // -x
     {2, {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}},    // +x
 };
+// clang-format on
 
 void transpose(const GLfloat (&m)[16], GLfloat (&out)[16]) {
   for (int c = 0; c < 4; ++c)

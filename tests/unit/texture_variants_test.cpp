@@ -60,8 +60,8 @@ struct named_loader {
 const std::vector<named_loader>& variant_loaders() {
   static const std::vector<named_loader> all = {
       {"load_ppm", [](qxtexture& t, const char* p, GLuint n) { return t.load_ppm(p, n); }},
-      {"load_ppm_target",
-       [](qxtexture& t, const char* p, GLuint n) { return t.load_ppm_target(p, n, GL_TEXTURE_2D); }},
+      {"load_ppm_target", [](qxtexture& t, const char* p,
+                             GLuint n) { return t.load_ppm_target(p, n, GL_TEXTURE_2D); }},
       {"load_ppm_level",
        [](qxtexture& t, const char* p, GLuint n) { return t.load_ppm_level(p, n, 0); }},
       {"load_ppm_mipmap_aniso",

@@ -248,8 +248,8 @@ TEST_F(dev_drag, SamePositionOrEmptyWindowChangesOnlyTheRecordedPosition) {
       EXPECT_EQ(5, scene_state.drag_last_y);
       scene_state.drag_last_x = 200;
       scene_state.drag_last_y = 100;
-      EXPECT_EQ(before, snapshot()) << "mode " << mode << " size " << size.first << "x"
-                                    << size.second;
+      EXPECT_EQ(before, snapshot())
+          << "mode " << mode << " size " << size.first << "x" << size.second;
       for (float s : scene_state.world_scale) EXPECT_TRUE(std::isfinite(s));
     }
     scene_state.window_width = 640;

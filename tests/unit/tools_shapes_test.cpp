@@ -188,7 +188,8 @@ TEST_F(shapes, OpenCylinderFacesHaveOutwardUnitNormals) {
         EXPECT_LE(v.z, 2.0f + 1e-3f);
       }
       const float r = cx > 0 ? k : 0, g = cy > 0 ? k : 0, b = cx < 0 ? k : 0;
-      for (const auto& v : p.v) EXPECT_TRUE(same_colour(v, r, g, b)) << v.r << " " << v.g << " " << v.b;
+      for (const auto& v : p.v)
+        EXPECT_TRUE(same_colour(v, r, g, b)) << v.r << " " << v.g << " " << v.b;
       ++faces_seen;
     }
     EXPECT_GE(faces_seen, 4);
@@ -228,8 +229,8 @@ TEST_F(shapes, CylinderBetweenPointsUsesItsOwnFrame) {
   EXPECT_TRUE(has_vertex(all_vertices(down), 1, 0, 0));
 
   // Along a slanted line: every vertex lies at radius L * r from the axis.
-  auto slant = capture_feedback([] { draw_cylinder_between(1.0, 0.25, 12, 1, -1, 0, 2, 1, 2); },
-                                8.0);
+  auto slant =
+      capture_feedback([] { draw_cylinder_between(1.0, 0.25, 12, 1, -1, 0, 2, 1, 2); }, 8.0);
   const double L = 3.0;
   for (const auto& v : all_vertices(slant)) {
     const double px = v.x - 1, py = v.y + 1, pz = v.z;
@@ -245,8 +246,8 @@ TEST_F(shapes, CylinderBetweenPointsOnAVerticalLineStaysFinite) {
   // Straight up and straight down in y: drawn along +-y with the right size.
   for (float dy : {3.0f, -3.0f}) {
     SCOPED_TRACE(dy);
-    auto vs = all_vertices(capture_feedback(
-        [dy] { draw_cylinder_between(1.0, 0.5, 6, 1, 0, 0, 1, dy, 0); }, 8.0));
+    auto vs = all_vertices(
+        capture_feedback([dy] { draw_cylinder_between(1.0, 0.5, 6, 1, 0, 0, 1, dy, 0); }, 8.0));
     ASSERT_FALSE(vs.empty());
     float lo = 1e9f, hi = -1e9f;
     for (const auto& v : vs) {
@@ -260,10 +261,10 @@ TEST_F(shapes, CylinderBetweenPointsOnAVerticalLineStaysFinite) {
   }
   // Equal points have no direction: nothing is drawn and nothing changes.
   const auto before = modelview();
-  EXPECT_TRUE(capture_feedback([] { draw_cylinder_between(1.0, 0.5, 6, 1, 2, 3, 1, 2, 3); })
-                  .empty());
-  EXPECT_TRUE(capture_feedback([] { draw_cylinder_between(1.0, 0.5, 6, 0, 0, 0, NAN, 1, 1); })
-                  .empty());
+  EXPECT_TRUE(
+      capture_feedback([] { draw_cylinder_between(1.0, 0.5, 6, 1, 2, 3, 1, 2, 3); }).empty());
+  EXPECT_TRUE(
+      capture_feedback([] { draw_cylinder_between(1.0, 0.5, 6, 0, 0, 0, NAN, 1, 1); }).empty());
   EXPECT_EQ(before, modelview());
   EXPECT_EQ(static_cast<GLenum>(GL_NO_ERROR), glGetError());
 }
@@ -274,7 +275,8 @@ TEST_F(shapes, SegmentCountsBelowOneDrawNothing) {
     EXPECT_TRUE(capture_feedback([n] { draw_capped_cylinder(n); }).empty());
     EXPECT_TRUE(capture_feedback([n] { draw_hue_ring(n); }).empty());
     EXPECT_TRUE(capture_feedback([n] { draw_open_cylinder(1, 1, n); }).empty());
-    EXPECT_TRUE(capture_feedback([n] { draw_cylinder_between(1, 1, n, 0, 0, 0, 1, 1, 1); }).empty());
+    EXPECT_TRUE(
+        capture_feedback([n] { draw_cylinder_between(1, 1, n, 0, 0, 0, 1, 1, 1); }).empty());
   }
   EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
   EXPECT_EQ(static_cast<GLenum>(GL_NO_ERROR), glGetError());

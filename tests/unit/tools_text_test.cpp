@@ -53,8 +53,8 @@ TEST_F(text_drawing, BitmapTextLeavesRasterPositionAndColourAsTheyWere) {
 
 TEST_F(text_drawing, BitmapGlyphsStartAtThePositionAndAdvance) {
   const double span = 4.0;
-  auto prims = capture_feedback(
-      [] { draw_bitmap_text(-2.0f, 1.0f, GLUT_BITMAP_8_BY_13, "Hi!"); }, span);
+  auto prims =
+      capture_feedback([] { draw_bitmap_text(-2.0f, 1.0f, GLUT_BITMAP_8_BY_13, "Hi!"); }, span);
   auto xs = bitmap_x(prims);
   ASSERT_EQ(3u, xs.size());
   GLint viewport[4];
@@ -65,18 +65,19 @@ TEST_F(text_drawing, BitmapGlyphsStartAtThePositionAndAdvance) {
   EXPECT_NEAR(8 * pixel, xs[1] - xs[0], 1e-4);
   EXPECT_NEAR(8 * pixel, xs[2] - xs[1], 1e-4);
 
-  EXPECT_TRUE(capture_feedback([] {
-                draw_bitmap_text(0, 0, GLUT_BITMAP_8_BY_13, "");
-              }).empty());
+  EXPECT_TRUE(capture_feedback([] { draw_bitmap_text(0, 0, GLUT_BITMAP_8_BY_13, ""); }).empty());
 }
 
 // Bytes above 127 reach the font as negative codes, which GLUT fonts skip:
 // no glyph and no advance.
 TEST_F(text_drawing, BytesAbove127AreSkippedByTheFont) {
-  auto plain = bitmap_x(capture_feedback(
-      [] { draw_bitmap_text(-2.0f, 0.0f, GLUT_BITMAP_8_BY_13, "AB"); }));
-  auto accented = bitmap_x(capture_feedback(
-      [] { draw_bitmap_text(-2.0f, 0.0f, GLUT_BITMAP_8_BY_13, "A\xE9\xFF" "B"); }));
+  auto plain =
+      bitmap_x(capture_feedback([] { draw_bitmap_text(-2.0f, 0.0f, GLUT_BITMAP_8_BY_13, "AB"); }));
+  auto accented = bitmap_x(capture_feedback([] {
+    draw_bitmap_text(-2.0f, 0.0f, GLUT_BITMAP_8_BY_13,
+                     "A\xE9\xFF"
+                     "B");
+  }));
   EXPECT_EQ(plain, accented);
 
   EXPECT_TRUE(capture_feedback([] {
@@ -95,8 +96,8 @@ TEST_F(text_drawing, StrokeTextIsPlacedScaledAndLeavesTheMatrix) {
 
   glLoadIdentity();
   // "I" in the roman stroke font is one vertical line from the baseline up.
-  auto prims = capture_feedback(
-      [] { draw_stroke_text(1.0f, -2.0f, 0.01f, 0.02f, GLUT_STROKE_ROMAN, "I"); });
+  auto prims =
+      capture_feedback([] { draw_stroke_text(1.0f, -2.0f, 0.01f, 0.02f, GLUT_STROKE_ROMAN, "I"); });
   ASSERT_FALSE(prims.empty());
   float lowest = 1e9f, highest = -1e9f;
   for (const auto& v : all_vertices(prims)) {
@@ -107,7 +108,6 @@ TEST_F(text_drawing, StrokeTextIsPlacedScaledAndLeavesTheMatrix) {
   EXPECT_NEAR(-2.0f, lowest, 0.02f * 2.0f);
   EXPECT_GT(highest - lowest, 0.02f * 80.0f) << "glyphs are about 100 units high";
 
-  EXPECT_TRUE(capture_feedback([] {
-                draw_stroke_text(0, 0, 1, 1, GLUT_STROKE_ROMAN, "");
-              }).empty());
+  EXPECT_TRUE(
+      capture_feedback([] { draw_stroke_text(0, 0, 1, 1, GLUT_STROKE_ROMAN, ""); }).empty());
 }

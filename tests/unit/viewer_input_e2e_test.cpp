@@ -152,9 +152,8 @@ TEST(viewer_program, KeysCaptureAndDragZoomsThenEscapeQuits) {
   send_key(dpy, w, XK_b);
   EXPECT_TRUE(wait_for([&] { return files_matching(dir.path(), "frame_", ".bmp").size() == 1; }));
   send_key(dpy, w, XK_g);
-  EXPECT_TRUE(wait_for([&] {
-    return files_matching(dir.path(), "frame_histgram_", ".ppm").size() == 1;
-  }));
+  EXPECT_TRUE(
+      wait_for([&] { return files_matching(dir.path(), "frame_histgram_", ".ppm").size() == 1; }));
   auto ppm = files_matching(dir.path(), "frame_0", ".ppm");
   auto hist = files_matching(dir.path(), "frame_histgram_", ".ppm");
   ASSERT_EQ(1u, ppm.size());

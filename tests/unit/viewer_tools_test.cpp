@@ -40,8 +40,8 @@ class viewer_pointer : public ::testing::Test {
 TEST(viewer_toolkit_options, ModesAndOverlayAreFlags) {
   viewer_options o;
   std::string error;
-  ASSERT_TRUE(parse({"--show-fps", "--gallery", "--frames", "3", "--capture", "g.ppm"}, &o,
-                    &error));
+  ASSERT_TRUE(
+      parse({"--show-fps", "--gallery", "--frames", "3", "--capture", "g.ppm"}, &o, &error));
   EXPECT_TRUE(o.show_fps);
   EXPECT_TRUE(o.gallery);
   EXPECT_FALSE(o.logo);
