@@ -18,6 +18,21 @@ namespace {
 viewer_options options;
 long frames_drawn = 0;
 
+// Resident memory as the kernel counts it, for long runs that look for growth.
+void report_rss() {
+  FILE* status = fopen("/proc/self/status", "r");
+  char line[256];
+  while (status && fgets(line, sizeof line, status)) {
+    long kb;
+    if (sscanf(line, "VmRSS: %ld kB", &kb) == 1) {
+      printf("orvane-viewer: frame %ld resident %ld kB\n", frames_drawn, kb);
+      break;
+    }
+  }
+  if (status) fclose(status);
+  fflush(stdout);
+}
+
 void draw_frame() {
   fps_tick();
   if (options.gallery)
@@ -33,6 +48,7 @@ void draw_frame() {
   if (last && !options.capture.empty()) dump_frame_ppm(options.capture.c_str(), 3);
   run_pending_captures();
   glutSwapBuffers();
+  if (options.report_rss && (frames_drawn == 1000 || last)) report_rss();
   if (last) glutLeaveMainLoop();
 }
 

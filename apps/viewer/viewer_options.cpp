@@ -35,10 +35,11 @@ bool parse_size(const char* text, int* w, int* h) {
 
 const char* viewer_usage() {
   return "usage: orvane-viewer [--frames N] [--capture FILE] [--seed N] [--size WxH]\n"
-         "                     [--show-fps] [--gallery | --logo] [--help]\n"
+         "                     [--show-fps] [--gallery | --logo] [--report-rss] [--help]\n"
          "  --show-fps  draw the frame rate in the top left corner while the meter is on\n"
          "  --gallery   show the shape library instead of the nebula\n"
          "  --logo      show the bouncing logo instead of the nebula\n"
+         "  --report-rss  print the resident memory at frame 1000 and after the last frame\n"
          "keys:  Escape, q, Q quit   b save frame_N.bmp   g save frame_N.ppm and its histogram\n"
          "       f toggle full screen   p switch the frame-rate meter\n"
          "mouse: left drag turns the cloud, middle drag pans, right drag zooms (up: in)\n";
@@ -86,6 +87,8 @@ bool parse_viewer_options(int argc, const char* const* argv, viewer_options* out
       out->gallery = true;
     } else if (arg == "--logo") {
       out->logo = true;
+    } else if (arg == "--report-rss") {
+      out->report_rss = true;
     } else {
       *error = "unknown option " + arg;
       return false;

@@ -14,6 +14,7 @@ struct viewer_options {
   bool show_fps = false;     // draw the frame rate in a corner while the meter is on
   bool gallery = false;      // show the shape library instead of the nebula
   bool logo = false;         // show the bouncing logo instead of the nebula
+  bool report_rss = false;   // print the resident memory at frame 1000 and at the end
 };
 
 // Parses argv[1..]. Returns true on success; on failure `error` says why.
