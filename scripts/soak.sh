@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Soak: the viewer built under AddressSanitizer + UndefinedBehaviorSanitizer
+# (preset "asan", folder build-asan) draws 20000 frames on a virtual display
+# with leak checking on. Passes when it exits with 0, no sanitizer report
+# appears, and its resident memory at frame 1000 and after the last frame
+# differ by less than 1 MiB.
+#
+#   scripts/soak.sh [FRAMES]     default 20000 (at least 1001)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+frames=${1:-20000}
+limit_kb=1024
+
+if [ "$frames" -le 1000 ]; then
+  echo "soak: needs more than 1000 frames" >&2
+  exit 2
+fi
+
+bash scripts/setup.sh test </dev/null || exit 1
+cmake --preset asan >/dev/null || exit 1
+cmake --build --preset asan --target orvane-viewer orvane_assets || exit 1
+cc -O2 -shared -fPIC -o build-asan/keep_loaded.so tests/sanitizers/keep_loaded.c || exit 1
+
+log=build-asan/soak.log
+echo "soak: $frames frames of the viewer under ASan/UBSan/LSan (log: $log)"
+start=$(date +%s)
+# Only the viewer gets the sanitizer settings and the preload, not Xvfb.
+xvfb-run -a -s "-screen 0 1280x720x24" env \
+  ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:verify_asan_link_order=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0 \
+  LD_PRELOAD=$root/build-asan/keep_loaded.so \
+  ORVANE_DATA_DIR=$root/build-asan/data \
+  build-asan/apps/viewer/orvane-viewer --frames "$frames" --seed 1 --report-rss \
+  </dev/null >"$log" 2>&1
+status=$?
+echo "soak: viewer exit code $status after $(($(date +%s) - start)) s"
+
+ok=1
+[ "$status" -eq 0 ] || ok=0
+if grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:' "$log"; then
+  echo "soak: sanitizer report:"
+  grep -A30 -E 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:' "$log" | head -60
+  ok=0
+fi
+
+rss_at() { sed -n "s/^orvane-viewer: frame $1 resident \([0-9]*\) kB$/\1/p" "$log"; }
+first=$(rss_at 1000)
+last=$(rss_at "$frames")
+if [ -z "$first" ] || [ -z "$last" ]; then
+  echo "soak: the viewer did not report its resident memory"
+  ok=0
+else
+  diff=$((last - first))
+  echo "soak: resident memory at frame 1000: $first kB"
+  echo "soak: resident memory at frame $frames: $last kB"
+  echo "soak: difference: $diff kB (limit: below $limit_kb kB either way)"
+  [ "${diff#-}" -lt "$limit_kb" ] || ok=0
+fi
+
+if [ "$ok" -eq 1 ]; then
+  echo "soak: passed"
+  exit 0
+fi
+echo "soak: FAILED"
+exit 1
