@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Orvane's figures: builds tests/bench/ in Release (folder build-bench) and
+# prints one Google Benchmark table, measured on Mesa's llvmpipe on a
+# virtual display. Numbers are printed, never judged; the exit code says only
+# whether every benchmark ran (non-zero when one could not).
+#
+#   scripts/bench.sh [benchmark options]    e.g. --benchmark_filter=Frame
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh test </dev/null || exit 1
+cmake -S tests/bench -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
+cmake --build build-bench || exit 1
+
+log=build-bench/bench.txt
+# 1920 x 1080 frames and captures need a screen at least that large.
+xvfb-run -a -s "-screen 0 1920x1200x24" build-bench/orvane_bench "$@" </dev/null 2>&1 | tee "$log"
+status=${PIPESTATUS[0]}
+if [ "$status" -ne 0 ] || grep -q "ERROR OCCURRED" "$log"; then
+  echo "bench: FAILED (a benchmark could not run; see above)"
+  exit 1
+fi
+echo "bench: done (table also in $log)"
