@@ -11,7 +11,9 @@
 
 constexpr UINT_PTR frame_timer = 0x7FFF;
 constexpr UINT frame_period_ms = 1;
-constexpr DWORD media_style = WS_CHILD | MCIWNDF_NOMENU | MCIWNDF_NOPLAYBAR;
+// A missing or unplayable tune must not stop the saver behind an error box:
+// the scene simply runs without music.
+constexpr DWORD media_style = WS_CHILD | MCIWNDF_NOMENU | MCIWNDF_NOPLAYBAR | MCIWNDF_NOERRORDLG;
 
 static HWND media_window() { return static_cast<HWND>(scene_state.media_window); }
 

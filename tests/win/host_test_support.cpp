@@ -48,7 +48,9 @@ int count_posted(HWND window, UINT message) {
 }
 
 void drain(HWND window) {
+  // Paint requests stay until painted and a 1 ms timer is due again almost at
+  // once, so only posted messages are taken, and not forever.
   MSG msg;
-  while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+  for (int i = 0; i < 1000 && PeekMessageA(&msg, window, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE); ++i) {
   }
 }

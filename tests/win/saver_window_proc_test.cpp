@@ -1,5 +1,7 @@
 // The saver window's own procedure, on saver windows with the whole message
 // chain behind it (the scene draws real frames).
+#include <vector>
+
 #include "host_state.h"
 #include "host_test_support.h"
 #include "main.h"
@@ -41,7 +43,7 @@ class SaverWindowProc : public HostTest {
     SetCursorPos(77, 66);
     saver = make_saver_window(WS_POPUP, nullptr);
     cursor_at_creation = saved_cursor;
-    parent = make_window(parent_proc, WS_OVERLAPPEDWINDOW);
+    parent = make_window(parent_proc, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     is_preview = 1;
     preview = make_saver_window(WS_CHILD | WS_VISIBLE, parent);
     drain(nullptr);
@@ -116,6 +118,22 @@ TEST_F(SaverWindowProc, SystemCommandsThatSwitchAwayAreRefused) {
   // Compared whole: low bits make it another command.
   send(saver, WM_SYSCOMMAND, SC_MONITORPOWER | 1, 2);
   EXPECT_EQ(0, count_posted(saver, WM_CLOSE));
+}
+
+TEST_F(SaverWindowProc, PreviewDrawsFramesIntoItsParent) {
+  is_preview = 1;
+  RECT client;
+  GetClientRect(preview, &client);
+  send(preview, WM_ERASEBKGND);  // the perspective every frame is drawn under
+  for (int i = 0; i < 3; ++i) send(preview, WM_TIMER, 0x7FFF);
+  std::vector<unsigned char> pixels(static_cast<size_t>(client.right) * client.bottom * 4);
+  // Wine keeps a child window's frames off screen; the back buffer still
+  // holds the last frame after the swap.
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, client.right, client.bottom, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  size_t lit = 0;
+  for (size_t i = 0; i < pixels.size(); i += 4) lit += pixels[i] | pixels[i + 1] | pixels[i + 2];
+  EXPECT_GT(lit, 0u);
 }
 
 TEST_F(SaverWindowProc, PreviewPassesSystemCommandsOnAndPostsNoClose) {
