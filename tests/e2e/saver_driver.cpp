@@ -1,6 +1,7 @@
 #include "saver_driver.h"
 
 #include <cstdio>
+#include <cstring>
 
 std::string driver_folder() {
   char path[MAX_PATH];
@@ -87,18 +88,18 @@ void pump(DWORD ms) {
   }
 }
 
+static BOOL CALLBACK collect_saver_window(HWND window, LPARAM list) {
+  char name[64] = {}, title[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  GetWindowTextA(window, title, sizeof title);
+  if (!strcmp(name, "WindowsScreenSaverClass") && !strcmp(title, "Screen Saver"))
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> saver_windows() {
   std::vector<HWND> found;
-  EnumWindows(
-      [](HWND window, LPARAM list) -> BOOL {
-        char name[64] = {}, title[64] = {};
-        GetClassNameA(window, name, sizeof name);
-        GetWindowTextA(window, title, sizeof title);
-        if (!strcmp(name, "WindowsScreenSaverClass") && !strcmp(title, "Screen Saver"))
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumWindows(collect_saver_window, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
