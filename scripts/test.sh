@@ -30,6 +30,10 @@ native_tests() {
 }
 
 count "native tests" native_tests
+count "sanitizer tests" bash "$root/scripts/test-sanitizers.sh"
+count "soak" bash "$root/scripts/soak.sh"
+count "fuzzing" bash "$root/scripts/test-fuzz.sh" 20
+count "windows" bash "$root/scripts/test-windows.sh" "$root/build"
 
 echo "suites: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
