@@ -2,8 +2,10 @@
 // password gate share them; only the window's thread ever touches them.
 #pragma once
 
+// clang-format off
 #include <windows.h>
-#include <imm.h>
+#include <imm.h>  // needs the types of windows.h first
+// clang-format on
 
 using verify_password_fn = BOOL(WINAPI*)(HWND window);
 using imm_associate_context_fn = HIMC(WINAPI*)(HWND window, HIMC input_context);

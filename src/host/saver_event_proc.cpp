@@ -1,10 +1,12 @@
 // The scene's own window procedure: context, frame timer, the tune, and the
 // projection that follows the client size.
+// clang-format off
 #include <windows.h>
-#include <vfw.h>
+#include <vfw.h>  // needs the types of windows.h first
+// clang-format on
 
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 
 #include "main.h"
 #include "saver_host.h"
@@ -50,10 +52,8 @@ static void on_create(HWND window, const CREATESTRUCTA* creation) {
 
   SetTimer(window, frame_timer, frame_period_ms, nullptr);
 
-  scene_state.media_window =
-      MCIWndCreateA(window, creation->hInstance, media_style, nullptr);
-  SendMessageA(media_window(), MCIWNDM_OPENA, 0,
-               reinterpret_cast<LPARAM>(asset_path("music.mid")));
+  scene_state.media_window = MCIWndCreateA(window, creation->hInstance, media_style, nullptr);
+  SendMessageA(media_window(), MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(asset_path("music.mid")));
   SendMessageA(media_window(), MCI_PLAY, 0, 0);
   scene_state.media_end = static_cast<int>(SendMessageA(media_window(), MCIWNDM_GETEND, 0, 0));
 }

@@ -1,8 +1,11 @@
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>  // needs the types of windows.h first
+// clang-format on
+
 #include "command_line.h"
 #include "host_state.h"
 #include "saver_host.h"
-
-#include <commctrl.h>
 
 [[noreturn]] void saver_entry() {
   const char* tail = skip_program_name(GetCommandLineA());

@@ -6,8 +6,8 @@
 
 #include "stand_in_registry.h"
 
-extern "C" __declspec(dllexport) DWORD WINAPI PwdChangePasswordA(LPCSTR provider, HWND, DWORD,
-                                                                  void*) {
+extern "C" __declspec(dllexport) DWORD WINAPI
+    PwdChangePasswordA(LPCSTR provider, HWND, DWORD, void*) {
   HKEY key;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, stand_in_key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                       nullptr) == ERROR_SUCCESS) {

@@ -23,8 +23,8 @@ saver_process::saver_process(const std::string& program, const std::string& tail
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE error = CreateFileA(error_file_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                              CREATE_ALWAYS, 0, nullptr);
-  HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, 0, &inherit, OPEN_EXISTING, 0,
-                               nullptr);
+  HANDLE nothing =
+      CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, 0, &inherit, OPEN_EXISTING, 0, nullptr);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -185,9 +185,9 @@ void registry_override::remember() {
   if (RegGetValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
                    &type_, nullptr, &size) == ERROR_SUCCESS) {
     old_.resize(size);
-    had_value_ = RegGetValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(),
-                              RRF_RT_ANY | RRF_NOEXPAND, &type_, old_.data(),
-                              &size) == ERROR_SUCCESS;
+    had_value_ =
+        RegGetValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
+                     &type_, old_.data(), &size) == ERROR_SUCCESS;
   }
 }
 

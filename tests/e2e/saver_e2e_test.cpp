@@ -33,8 +33,7 @@ class SaverEndToEnd : public ::testing::Test {
     HWND found = nullptr;
     wait_until(start_ms, [&] {
       std::vector<HWND> windows = saver_windows();
-      if (!windows.empty() && IsWindowVisible(windows[0]) &&
-          GetForegroundWindow() == windows[0])
+      if (!windows.empty() && IsWindowVisible(windows[0]) && GetForegroundWindow() == windows[0])
         found = windows[0];
       return found || !saver.running();
     });
@@ -170,8 +169,8 @@ TEST_F(SaverEndToEnd, ConfigurationUnknownSwitchesAndPasswordChangeEndWithMinusO
                                GetModuleHandleA(nullptr), nullptr);
   std::string with_owner = " /c:" + std::to_string(reinterpret_cast<uintptr_t>(owner));
   for (const std::string& tail :
-       {std::string(" /c"), with_owner, std::string(""), std::string("   "),
-        std::string(" -/ /- "), std::string(" /x"), std::string(" /a")})
+       {std::string(" /c"), with_owner, std::string(""), std::string("   "), std::string(" -/ /- "),
+        std::string(" /x"), std::string(" /a")})
     expect_quiet_end(tail, minus_one);
   DestroyWindow(owner);
 }

@@ -42,8 +42,7 @@ class ChooseMode : public HostTest {};
 TEST_F(ChooseMode, UnknownSwitchesAndBadPreviewParentsEndWithMinusOne) {
   HWND live = make_window(DefWindowProcA);
   // 4294967296 plus a live handle would wrap onto that window.
-  std::string wrapped =
-      "/p " + std::to_string(4294967296ull + reinterpret_cast<uintptr_t>(live));
+  std::string wrapped = "/p " + std::to_string(4294967296ull + reinterpret_cast<uintptr_t>(live));
   for (const char* tail : {"/x", "x", "-/ q", "\xE9", "/p 0", "/p abc", "/p:123", "/p", "/l 0",
                            "/p 4294967295", wrapped.c_str()})
     EXPECT_EQ(-1, choose_mode(tail)) << tail;

@@ -129,7 +129,8 @@ TEST_F(DefaultSaverProc, PowerStatusChangeClosesOnlyWhenTheLineStatusChanges) {
 TEST_F(DefaultSaverProc, PreviewAndClosingIgnoreInputAndPower) {
   for (int* flag : {&is_preview, &close_allowed}) {
     *flag = 1;
-    for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_ACTIVATEAPP, WM_POWERBROADCAST}) send(message);
+    for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_ACTIVATEAPP, WM_POWERBROADCAST})
+      send(message);
     SetCursorPos(10, 10);
     saved_cursor = {500, 500};
     send(WM_MOUSEMOVE);

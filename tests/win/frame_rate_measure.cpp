@@ -17,8 +17,9 @@ TEST(Measure, FramesPerSecondOfTheTimerLoop) {
   saver_class.lpszClassName = saver_class_name;
   RegisterClassA(&saver_class);
   int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  HWND window = CreateWindowExA(0, saver_class_name, preview_title, WS_POPUP | WS_VISIBLE, 0, 0,
-                                width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND window =
+      CreateWindowExA(0, saver_class_name, preview_title, WS_POPUP | WS_VISIBLE, 0, 0, width,
+                      height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_TRUE(window);
 
   int first = scene_state.frame_count;

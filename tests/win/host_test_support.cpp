@@ -51,6 +51,7 @@ void drain(HWND window) {
   // Paint requests stay until painted and a 1 ms timer is due again almost at
   // once, so only posted messages are taken, and not forever.
   MSG msg;
-  for (int i = 0; i < 1000 && PeekMessageA(&msg, window, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE); ++i) {
+  for (int i = 0; i < 1000 && PeekMessageA(&msg, window, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE);
+       ++i) {
   }
 }

@@ -2,9 +2,8 @@
 // windows, and looks into a window's message queue.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 // Every host variable back to its value at process start.
 void reset_host_state();

@@ -1,8 +1,10 @@
 // The scene's window procedure: creation, frames, the music loop, the
 // projection and teardown, with a media window of our own standing in for
 // the platform's so that its answers can be scripted.
+// clang-format off
 #include <windows.h>
-#include <vfw.h>
+#include <vfw.h>  // needs the types of windows.h first
+// clang-format on
 
 #include <string>
 #include <vector>
@@ -119,8 +121,7 @@ TEST_F(SaverEventProc, EveryTimerMessageDrawsOneFrameWhateverItsIdentifier) {
   use_media_stand_in(window);
   media.end = 1000;
   int frames = scene_state.frame_count;
-  for (WPARAM id : {0x7FFF, 1, 0})
-    SendMessageA(window, WM_TIMER, id, 0);
+  for (WPARAM id : {0x7FFF, 1, 0}) SendMessageA(window, WM_TIMER, id, 0);
   EXPECT_EQ(frames + 3, scene_state.frame_count);
   EXPECT_EQ(3, media.count(MCIWNDM_GETPOSITIONA));
 }
