@@ -55,7 +55,13 @@ mkdir -p "$win64" "$win32"
 mkdir -p "$logs"
 
 # --- builds --------------------------------------------------------------------
-step "native assets" "$logs/assets.log" cmake --build "$native" --target orvane_assets
+native_assets() {
+  if [[ ! -f $native/CMakeCache.txt ]]; then
+    cmake -S "$repo" -B "$native" -G Ninja -DORVANE_TESTS=OFF || return 1
+  fi
+  cmake --build "$native" --target orvane_assets
+}
+step "native assets" "$logs/assets.log" native_assets
 for arch in x86_64:$win64 i686:$win32; do
   triple=${arch%%:*}-w64-mingw32
   dir=${arch#*:}

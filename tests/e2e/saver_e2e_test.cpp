@@ -79,12 +79,33 @@ TEST_F(SaverEndToEnd, FullScreenCoversTheScreenDrawsAndEndsOnAKey) {
   LONG style = GetWindowLongA(window, GWL_STYLE);
   EXPECT_EQ(WS_POPUP | WS_VISIBLE, style & (WS_POPUP | WS_VISIBLE | WS_CHILD | WS_CAPTION));
   EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(0u, GetClassLongPtrA(window, GCLP_HICON));
   pump(500);
   expect_drawing(screen);
 
   press_key(VK_SPACE);
   EXPECT_EQ(0u, saver.wait_exit(end_ms));
   EXPECT_TRUE(saver_windows().empty());
+}
+
+TEST(SaverResources, IconGroupNameAndManifestButNoDialog) {
+  HMODULE saver = LoadLibraryExA(saver_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_TRUE(saver);
+  EXPECT_TRUE(FindResourceA(saver, MAKEINTRESOURCEA(113), MAKEINTRESOURCEA(14)));  // RT_GROUP_ICON
+  // The window class asks for icon 100 and so goes without one.
+  EXPECT_FALSE(FindResourceA(saver, MAKEINTRESOURCEA(100), MAKEINTRESOURCEA(14)));
+  EXPECT_FALSE(FindResourceA(saver, MAKEINTRESOURCEA(2003), MAKEINTRESOURCEA(5)));  // RT_DIALOG
+  char name[32] = {};
+  LoadStringA(saver, 1, name, sizeof name);
+  EXPECT_STREQ("Orvane", name);
+
+  HRSRC manifest = FindResourceA(saver, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+  ASSERT_TRUE(manifest);
+  const char* text = static_cast<const char*>(LockResource(LoadResource(saver, manifest)));
+  std::string xml(text, SizeofResource(saver, manifest));
+  EXPECT_NE(std::string::npos, xml.find(">PerMonitorV2, PerMonitor<"));
+  EXPECT_NE(std::string::npos, xml.find(">true/pm<"));
+  FreeLibrary(saver);
 }
 
 TEST_F(SaverEndToEnd, EverySpellingOfTheSwitchStartsTheSaverAndAClickEndsIt) {
