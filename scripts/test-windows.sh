@@ -152,6 +152,15 @@ run_gtest() {
     fail "$name ended with status $status (log: $log)"
   fi
 }
+# What the shell sees of the saver's -1.
+shell_exit_code() {
+  local code=0
+  (cd "$win64" && timeout -k 5 60 "$wine" ./Orvane.scr /x) || code=$?
+  echo "exit status $code"
+  [[ $code -eq 255 ]]
+}
+step "shell sees 255 for /x" "$logs/shell-exit.log" shell_exit_code
+
 run_gtest host_tests 180
 run_gtest saver_e2e 420
 
