@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include "host_state.h"
 #include "host_test_support.h"
 #include "saver_host.h"
@@ -64,6 +66,19 @@ TEST_F(SaverGuard, AFaultClearsTheSaverRunningMark) {
   EXPECT_EQ(-1, run_guarded(faulting_body, ""));
   SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
   EXPECT_FALSE(running);
+}
+
+TEST_F(SaverGuard, SaverMainEndsWithMinusOneWhenItsModeFaults) {
+  // A command tail that cannot be read faults inside the switch walk.
+  LPSTR unreadable = reinterpret_cast<LPSTR>(static_cast<uintptr_t>(0x10));
+  EXPECT_EQ(-1, saver_main(GetModuleHandleA(nullptr), nullptr, unreadable, SW_SHOWDEFAULT));
+  EXPECT_EQ(1, filter_calls);
+  EXPECT_EQ(GetModuleHandleA(nullptr), instance);
+  EXPECT_EQ(0, legacy_platform);  // wine reports the NT family unless told otherwise
+  // And a readable one runs its mode as usual.
+  char unknown[] = "/x";
+  EXPECT_EQ(-1, saver_main(GetModuleHandleA(nullptr), nullptr, unknown, SW_SHOWDEFAULT));
+  EXPECT_EQ(1, filter_calls);
 }
 
 TEST_F(SaverGuard, TheFilterAnswersWithThePlatformsVerdict) {
