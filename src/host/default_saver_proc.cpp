@@ -3,34 +3,32 @@
 #include "host_state.h"
 #include "saver_host.h"
 
-static void post_close(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
-
 static void on_power_broadcast(HWND window, WPARAM event, LPARAM data) {
   switch (event) {
     case PBT_APMRESUMECRITICAL:
     case PBT_APMRESUMESUSPEND:
     case PBT_APMRESUMESTANDBY:
     case PBT_APMRESUMEAUTOMATIC:
-      if (!(data & PBTF_APMRESUMEFROMFAILURE)) post_close(window);
+      if (!(data & PBTF_APMRESUMEFROMFAILURE)) PostMessageA(window, WM_CLOSE, 0, 0);
       break;
     case PBT_APMPOWERSTATUSCHANGE: {
       SYSTEM_POWER_STATUS power;
       BYTE status = GetSystemPowerStatus(&power) ? power.ACLineStatus : 255;
-      if (status != ac_line_status) post_close(window);
+      if (status != ac_line_status) PostMessageA(window, WM_CLOSE, 0, 0);
       ac_line_status = status;
       break;
     }
     default:
       // Suspend and standby queries, battery and OEM events, and anything
       // newer than we know of.
-      post_close(window);
+      PostMessageA(window, WM_CLOSE, 0, 0);
       break;
   }
 }
 
 static LRESULT finish(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (autoplay_message && message == autoplay_message) {
-    post_close(window);
+    PostMessageA(window, WM_CLOSE, 0, 0);
     // Nonzero cancels the autoplay: only a locked saver keeps the disc quiet.
     return verify_password ? 1 : 0;
   }
@@ -58,7 +56,7 @@ LRESULT default_saver_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      post_close(window);
+      PostMessageA(window, WM_CLOSE, 0, 0);
       break;
 
     case WM_MOUSEMOVE: {
@@ -67,7 +65,7 @@ LRESULT default_saver_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       GetCursorPos(&now);
       int distance = std::abs(now.x - saved_cursor.x) + std::abs(now.y - saved_cursor.y);
       if (distance > mouse_move_threshold) {
-        post_close(window);
+        PostMessageA(window, WM_CLOSE, 0, 0);
         saved_cursor = now;
       }
       break;
@@ -78,7 +76,7 @@ LRESULT default_saver_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       break;
 
     case WM_ACTIVATEAPP:
-      if (!wparam) post_close(window);
+      if (!wparam) PostMessageA(window, WM_CLOSE, 0, 0);
       break;
 
     case WM_SETCURSOR:
@@ -86,7 +84,7 @@ LRESULT default_saver_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       return TRUE;
 
     case WM_POWER:
-      if (wparam == PWR_CRITICALRESUME) post_close(window);
+      if (wparam == PWR_CRITICALRESUME) PostMessageA(window, WM_CLOSE, 0, 0);
       break;
 
     case WM_POWERBROADCAST:
