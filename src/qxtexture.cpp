@@ -189,12 +189,16 @@ void qxtexture::bind_for_upload(GLenum target) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 }
 
+int qxtexture::load_mipmapped(const char* path, GLuint name, GLenum target,
+                              const ppm_messages& msgs, bool anisotropic) {
+  if (!read_ppm(path, name, msgs, false)) return 0;
+  bind_for_upload(target);
+  if (anisotropic) set_max_anisotropy(target);
+  return gluBuild2DMipmaps(target, GL_RGB, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels) == 0 ? 1 : 0;
+}
+
 int qxtexture::load_ppm_mipmap(const char* path, GLuint name) {
-  if (!read_ppm(path, name, mipmap_messages, false)) return 0;
-  bind_for_upload(GL_TEXTURE_2D);
-  return gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels) == 0
-             ? 1
-             : 0;
+  return load_mipmapped(path, name, GL_TEXTURE_2D, mipmap_messages, false);
 }
 
 void qxtexture::make_gradient() {
@@ -259,16 +263,11 @@ int qxtexture::load_ppm_mipmap_aniso(const char* path, GLuint name) {
 }
 
 int qxtexture::load_ppm_mipmap_target(const char* path, GLuint name, GLenum target) {
-  if (!read_ppm(path, name, variant_messages, false)) return 0;
-  bind_for_upload(target);
-  return gluBuild2DMipmaps(target, GL_RGB, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels) == 0 ? 1 : 0;
+  return load_mipmapped(path, name, target, variant_messages, false);
 }
 
 int qxtexture::load_ppm_mipmap_aniso_target(const char* path, GLuint name, GLenum target) {
-  if (!read_ppm(path, name, variant_messages, false)) return 0;
-  bind_for_upload(target);
-  set_max_anisotropy(target);
-  return gluBuild2DMipmaps(target, GL_RGB, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels) == 0 ? 1 : 0;
+  return load_mipmapped(path, name, target, variant_messages, true);
 }
 
 void qxtexture::make_checker() {

@@ -73,6 +73,9 @@ class qxtexture {
   void bind_for_upload(GLenum target);
   // Gives the bound texture the driver's largest anisotropy, and says which.
   void set_max_anisotropy(GLenum target);
+  // Reads the file and builds the whole mipmap chain on target.
+  int load_mipmapped(const char* path, GLuint name, GLenum target, const ppm_messages& msgs,
+                     bool anisotropic);
 };
 
 // The reader's chunk, cursor and last token, shared by every object.

@@ -67,14 +67,12 @@ void gallery_init() {
 }
 
 void gallery_reshape(int width, int height) {
-  glViewport(0, 0, width, height);
-  scene_state.window_width = width;
-  scene_state.window_height = height;
+  scene_reshape(width, height);
+  // The shapes sit close: a narrower view than the nebula's.
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(40.0, height > 0 ? static_cast<double>(width) / height : 1.0, 1.0, 100.0);
   glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
 }
 
 void gallery_draw() {

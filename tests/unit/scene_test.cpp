@@ -72,7 +72,9 @@ TEST_F(scene_test, driver_report_lines) {
     ASSERT_NE(end, std::string::npos) << text;
     std::string line = text.substr(at, end - at);
     EXPECT_EQ(line.rfind(starts[i], 0), 0u) << line;
-    if (i == 1 || i == 2) EXPECT_GT(line.size(), strlen(starts[i])) << line;
+    if (i == 1 || i == 2) {
+      EXPECT_GT(line.size(), strlen(starts[i])) << line;
+    }
     at = end + 1;
   }
   EXPECT_EQ(at, text.size()) << text;
