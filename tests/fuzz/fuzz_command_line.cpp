@@ -8,20 +8,10 @@
 #include <cstring>
 
 #include "command_line.h"
+#include "fuzz_check.h"
 #include "host_state.h"
 #include "saver_host.h"
 #include "stand_in.h"
-
-namespace {
-
-void check(bool ok, const char* what) {
-  if (!ok) {
-    fprintf(stderr, "orvane fuzz: %s\n", what);
-    abort();
-  }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

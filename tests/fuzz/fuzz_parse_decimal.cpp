@@ -8,17 +8,7 @@
 #include <cstring>
 
 #include "command_line.h"
-
-namespace {
-
-void check(bool ok, const char* what) {
-  if (!ok) {
-    fprintf(stderr, "orvane fuzz: %s\n", what);
-    abort();
-  }
-}
-
-}  // namespace
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char* text = static_cast<char*>(malloc(size + 1));

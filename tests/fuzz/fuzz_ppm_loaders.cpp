@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_check.h"
 #include "fuzz_support.h"
 #include "qxtexture.h"
 
@@ -13,13 +14,6 @@ namespace {
 
 qxtexture* texture;
 GLuint names[2];
-
-void check(bool ok, const char* what) {
-  if (!ok) {
-    fprintf(stderr, "orvane fuzz: %s\n", what);
-    abort();
-  }
-}
 
 uint64_t sum_bytes(const unsigned char* p, size_t n) {
   uint64_t s = 0;

@@ -8,17 +8,11 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz_check.h"
 #include "fuzz_support.h"
 #include "main.h"
 
 namespace {
-
-void check(bool ok, const char* what) {
-  if (!ok) {
-    fprintf(stderr, "orvane fuzz: %s\n", what);
-    abort();
-  }
-}
 
 constexpr size_t text_size = 256;  // what the readers' callers must provide
 
