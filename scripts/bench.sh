@@ -14,7 +14,10 @@ cmake --build build-bench || exit 1
 
 log=build-bench/bench.txt
 # 1920 x 1080 frames and captures need a screen at least that large.
-xvfb-run -a -s "-screen 0 1920x1200x24" build-bench/orvane_bench "$@" </dev/null 2>&1 | tee "$log"
+# The table comes on the standard error; the code's own debug lines, some
+# printed before main, on the standard output, which is dropped.
+xvfb-run -a -s "-screen 0 1920x1200x24" build-bench/orvane_bench "$@" </dev/null 2>&1 >/dev/null |
+  tee "$log"
 status=${PIPESTATUS[0]}
 if [ "$status" -ne 0 ] || grep -q "ERROR OCCURRED" "$log"; then
   echo "bench: FAILED (a benchmark could not run; see above)"
