@@ -41,9 +41,18 @@ void Capture_dump_histogram_ppm(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(Capture_dump_frame_ppm)->Name("Capture/dump_frame_ppm/1920x1080")
-    ->Unit(benchmark::kMillisecond)->MinTime(0.5)->UseRealTime();
-BENCHMARK(Capture_save_frame_bmp)->Name("Capture/save_frame_bmp/1920x1080")
-    ->Unit(benchmark::kMillisecond)->MinTime(0.5)->UseRealTime();
-BENCHMARK(Capture_dump_histogram_ppm)->Name("Capture/dump_histogram_ppm/1920x1080")
-    ->Unit(benchmark::kMillisecond)->MinTime(0.5)->UseRealTime();
+BENCHMARK(Capture_dump_frame_ppm)
+    ->Name("Capture/dump_frame_ppm/1920x1080")
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5)
+    ->UseRealTime();
+BENCHMARK(Capture_save_frame_bmp)
+    ->Name("Capture/save_frame_bmp/1920x1080")
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5)
+    ->UseRealTime();
+BENCHMARK(Capture_dump_histogram_ppm)
+    ->Name("Capture/dump_histogram_ppm/1920x1080")
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5)
+    ->UseRealTime();

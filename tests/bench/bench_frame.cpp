@@ -1,6 +1,7 @@
 // One frame of the nebula on llvmpipe: scene_draw plus glFinish, beside the
 // same picture drawn with vertex arrays, at two window sizes; and the heap
 // allocations of the frame path.
+#include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -12,8 +13,6 @@
 #include "batched_scene.h"
 #include "bench_env.h"
 #include "main.h"
-
-#include <GL/freeglut.h>
 
 namespace {
 
@@ -83,7 +82,8 @@ void Frame_batched_reference(benchmark::State& state) {
   batched_scene_init();
   const double batched = frame_at(state, batched_scene_draw);
   auto it = immediate_seconds.find(state.range(0));
-  if (it != immediate_seconds.end()) state.counters["immediate_over_batched"] = it->second / batched;
+  if (it != immediate_seconds.end())
+    state.counters["immediate_over_batched"] = it->second / batched;
   state.counters["differing_px"] = differing_pixels(int(state.range(0)), int(state.range(1)));
 }
 
@@ -108,8 +108,7 @@ void Frame_heap_allocations(benchmark::State& state) {
   state.counters["ours_per_frame"] = double(after.own_code - before.own_code) / frames;
   state.counters["news_per_frame"] = double(after.news - before.news) / frames;
   state.counters["thread_per_frame"] = double(after.this_thread - before.this_thread) / frames;
-  state.counters["all_threads_per_frame"] =
-      double(after.all_threads - before.all_threads) / frames;
+  state.counters["all_threads_per_frame"] = double(after.all_threads - before.all_threads) / frames;
 
   // The same picture in one vertex-array call, for what the driver does then.
   batched_scene_init();
@@ -138,11 +137,22 @@ void Frame_heap_allocations(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(Frame_scene_draw)->Name("Frame/scene_draw+glFinish")
-    ->Args({640, 360})->Args({1920, 1080})
-    ->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
-BENCHMARK(Frame_batched_reference)->Name("Frame/batched_reference+glFinish")
-    ->Args({640, 360})->Args({1920, 1080})
-    ->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
-BENCHMARK(Frame_heap_allocations)->Name("Frame/heap_allocations")
-    ->Iterations(200)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Frame_scene_draw)
+    ->Name("Frame/scene_draw+glFinish")
+    ->Args({640, 360})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0)
+    ->UseRealTime();
+BENCHMARK(Frame_batched_reference)
+    ->Name("Frame/batched_reference+glFinish")
+    ->Args({640, 360})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0)
+    ->UseRealTime();
+BENCHMARK(Frame_heap_allocations)
+    ->Name("Frame/heap_allocations")
+    ->Iterations(200)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

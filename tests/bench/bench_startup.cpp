@@ -104,12 +104,24 @@ void Startup_viewer_without_window(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(Startup_viewer_to_first_frame)->Name("Startup/viewer_to_first_frame")
-    ->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(Startup_viewer_one_frame_to_exit)->Name("Startup/viewer_one_frame_to_exit")
-    ->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(Startup_viewer_without_window)->Name("Startup/viewer_without_window")
-    ->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(Startup_viewer_to_first_frame)
+    ->Name("Startup/viewer_to_first_frame")
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+BENCHMARK(Startup_viewer_one_frame_to_exit)
+    ->Name("Startup/viewer_one_frame_to_exit")
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+BENCHMARK(Startup_viewer_without_window)
+    ->Name("Startup/viewer_without_window")
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();

@@ -30,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(legacy_platform == (stand_in::platform_bits & 1), "platform family");
   check(stand_in::mode_calls <= 1, "more than one mode ran");
   switch (stand_in::last_mode) {
-    case mode::none: check(code == -1, "no mode ran, yet the exit code is not -1"); break;
+    case mode::none:
+      check(code == -1, "no mode ran, yet the exit code is not -1");
+      break;
     case mode::saver:
       check(code == 0, "saver exit code");
       check(!window || stand_in::live(window), "a preview parent that is no window");

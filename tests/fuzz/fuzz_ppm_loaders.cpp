@@ -48,14 +48,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool keeps_size_numbers = false;  // the level loader shows rejected sizes
   bool upload_may_fail = false;     // a mipmap build that fails returns 0 after reading
   switch (choice % 7) {
-    case 0: result = texture->load_ppm_mipmap(path, name); upload_may_fail = true; break;
-    case 1: result = texture->load_ppm(path, name); break;
-    case 2: result = texture->load_ppm_target(path, name, target); break;
+    case 0:
+      result = texture->load_ppm_mipmap(path, name);
+      upload_may_fail = true;
+      break;
+    case 1:
+      result = texture->load_ppm(path, name);
+      break;
+    case 2:
+      result = texture->load_ppm_target(path, name, target);
+      break;
     case 3:
       result = texture->load_ppm_level(path, name, level);
       keeps_size_numbers = true;
       break;
-    case 4: result = texture->load_ppm_mipmap_aniso(path, name); upload_may_fail = true; break;
+    case 4:
+      result = texture->load_ppm_mipmap_aniso(path, name);
+      upload_may_fail = true;
+      break;
     case 5:
       result = texture->load_ppm_mipmap_target(path, name, target);
       upload_may_fail = true;

@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       int status = read_config_string(path, key.c_str(), text);
       check(status == 0 || status == 1, "string reader status");
       if (status == 1) {
-        for (size_t i = 0; i < text_size; ++i) check(text[i] == 0x5A, "string reader wrote on a miss");
+        for (size_t i = 0; i < text_size; ++i)
+          check(text[i] == 0x5A, "string reader wrote on a miss");
       } else if (text[0] != 0x5A) {
         const void* nul = memchr(text, '\0', text_size);
         check(nul != nullptr, "string value is not terminated inside its buffer");

@@ -34,10 +34,17 @@ void make_offscreen_gl_context() {
     fprintf(stderr, "orvane fuzz: no X display; run under xvfb-run\n");
     abort();
   }
-  const int config_attributes[] = {GLX_DRAWABLE_TYPE, GLX_PBUFFER_BIT, GLX_RENDER_TYPE,
-                                   GLX_RGBA_BIT,      GLX_RED_SIZE,    8,
-                                   GLX_GREEN_SIZE,    8,               GLX_BLUE_SIZE,
-                                   8,                 None};
+  const int config_attributes[] = {GLX_DRAWABLE_TYPE,
+                                   GLX_PBUFFER_BIT,
+                                   GLX_RENDER_TYPE,
+                                   GLX_RGBA_BIT,
+                                   GLX_RED_SIZE,
+                                   8,
+                                   GLX_GREEN_SIZE,
+                                   8,
+                                   GLX_BLUE_SIZE,
+                                   8,
+                                   None};
   int count = 0;
   GLXFBConfig* configs =
       glXChooseFBConfig(display, DefaultScreen(display), config_attributes, &count);
