@@ -70,7 +70,7 @@ void default_data_dir() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  glutInit(&argc, argv);  // takes the X options (-display, ...) out of argv
+  // Options first: --help and a usage error need no display.
   std::string error;
   if (!parse_viewer_options(argc, argv, &options, &error)) {
     fprintf(stderr, "orvane-viewer: %s\n%s", error.c_str(), viewer_usage());
@@ -82,6 +82,8 @@ int main(int argc, char** argv) {
   }
   if (options.frames == 0) return 0;
   default_data_dir();
+  int glut_argc = 1;
+  glutInit(&glut_argc, argv);
 
   glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
   glutInitWindowSize(options.width, options.height);
