@@ -39,6 +39,8 @@ void resize_test_window(int width, int height) {
     if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height) break;
     usleep(1000);
   }
+  // The driver takes the new size for its buffers at the next swap.
+  glutSwapBuffers();
   glViewport(0, 0, width, height);
 }
 
