@@ -30,4 +30,4 @@ else
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${apt_get[@]}" update -qq
-"${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+"${apt_get[@]}" install -y -qq "${missing[@]}" </dev/null
