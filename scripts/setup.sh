@@ -5,7 +5,7 @@
 set -euo pipefail
 
 profile=${1:-test}
-packages=(cmake ninja-build g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
+packages=(cmake ninja-build g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
           xvfb xauth x11-utils netpbm)
 if [ "$profile" = test ]; then
   packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
