@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <sys/stat.h>
+
 char ppm_line[80];
 char* ppm_cursor = ppm_line;
 char ppm_token[80];
@@ -39,15 +41,12 @@ int read_chunk(FILE* file) {
 // Converts a header or sample token: an optional sign and the digits up to the
 // first other character, 0 when there are none. Saturates far beyond any
 // size or sample instead of overflowing.
-// Characters still to be read: the rest of the chunk and of the file, or -1
-// where the file cannot tell its size. Each sample takes at least one
-// character and a blank after all but the last.
-long bytes_left(FILE* file) {
-  long here = ftell(file);
-  if (here < 0 || fseek(file, 0, SEEK_END) != 0) return -1;
-  long end = ftell(file);
-  if (fseek(file, here, SEEK_SET) != 0 || end < here) return -1;
-  return end - here + static_cast<long>(strlen(ppm_cursor));
+// The file's length in bytes, or -1 where it cannot be told. Asked of the
+// file system: text streams do not report positions reliably everywhere.
+long long file_length(const char* path) {
+  struct stat st;
+  if (stat(path, &st) != 0) return -1;
+  return static_cast<long long>(st.st_size);
 }
 
 int64_t token_value(const char* t) {
@@ -164,10 +163,12 @@ int qxtexture::read_ppm(const char* path, GLuint name, const ppm_messages& msgs,
   if (!is_power_of_two(height)) return fail(msgs.height_not_pow2);
   if (token_value(next_token(file)) > 255) return fail(msgs.sample_too_wide);
   // A file too short to hold the samples its header promises fails here,
-  // before a picture of that size is allocated for nothing.
+  // before a picture of that size is allocated for nothing: each sample
+  // takes at least one character and a blank after all but the last.
   size_t samples = static_cast<size_t>(width) * height * 3;
-  long left = bytes_left(file);
-  if (left >= 0 && static_cast<unsigned long>(left) < samples * 2 - 1) return fail(msgs.ends_early);
+  long long length = file_length(path);
+  if (length >= 0 && static_cast<unsigned long long>(length) < samples * 2 - 1)
+    return fail(msgs.ends_early);
 
   // Keep the old picture until every sample of the new one is in, so that a
   // file that ends early or a size that cannot be had loses nothing.
