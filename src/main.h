@@ -96,6 +96,8 @@ int read_config_int(const char* path, const char* key, int* value);
 int read_config_string(const char* path, const char* key, char* text);
 
 void scene_draw();
+// Binds a 2-D texture and sets the four parameters every bind sets again.
+void bind_with_parameters(GLuint name, GLint wrap, GLint min_filter);
 void draw_sprite_quad();
 void draw_axes();
 void draw_arrow(double length, double shaft_radius, double head_radius, double head_length,

@@ -213,6 +213,11 @@ int qxtexture::load_mipmapped(const char* path, GLuint name, GLenum target,
   return gluBuild2DMipmaps(target, GL_RGB, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels) == 0 ? 1 : 0;
 }
 
+void qxtexture::upload_rgba_picture() {
+  bind_for_upload(GL_TEXTURE_2D);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+}
+
 int qxtexture::load_ppm_mipmap(const char* path, GLuint name) {
   return load_mipmapped(path, name, GL_TEXTURE_2D, mipmap_messages, false);
 }
@@ -228,8 +233,7 @@ void qxtexture::make_gradient() {
       p[3] = 255;
     }
   }
-  bind_for_upload(GL_TEXTURE_2D);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  upload_rgba_picture();
 }
 
 // The further loaders share the reading path; only their wording differs.
@@ -296,6 +300,5 @@ void qxtexture::make_checker() {
       p[3] = 255;
     }
   }
-  bind_for_upload(GL_TEXTURE_2D);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  upload_rgba_picture();
 }

@@ -71,6 +71,8 @@ class qxtexture {
   int read_ppm(const char* path, GLuint name, const ppm_messages& msgs, bool store_size_early);
   // Bind tex_name to target with byte-aligned rows, ready for an upload.
   void bind_for_upload(GLenum target);
+  // Uploads a procedural RGBA picture as level 0 of the 2-D texture.
+  void upload_rgba_picture();
   // Gives the bound texture the driver's largest anisotropy, and says which.
   void set_max_anisotropy(GLenum target);
   // Reads the file and builds the whole mipmap chain on target.

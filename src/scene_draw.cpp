@@ -5,9 +5,6 @@
 
 #include "main.h"
 
-namespace {
-
-// The four parameters every bind of a texture sets again.
 void bind_with_parameters(GLuint name, GLint wrap, GLint min_filter) {
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
@@ -15,8 +12,6 @@ void bind_with_parameters(GLuint name, GLint wrap, GLint min_filter) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
 }
-
-}  // namespace
 
 void draw_sprite_quad() {
   glNormal3f(0.0f, 0.0f, 1.0f);

@@ -16,14 +16,6 @@ std::vector<float> sprite_xyz, sprite_st;
 const float backdrop_xyz[12] = {-1, -1, 0, 1, -1, 0, -1, 1, 0, 1, 1, 0};
 const float backdrop_st[8] = {1, 1, 0, 1, 1, 0, 0, 0};
 
-void bind_with_parameters(GLuint name, GLint wrap, GLint min_filter) {
-  glBindTexture(GL_TEXTURE_2D, name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
-}
-
 }  // namespace
 
 void batched_scene_init() {
