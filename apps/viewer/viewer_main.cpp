@@ -8,6 +8,7 @@
 #include <string>
 
 #include "main.h"
+#include "orvane_version.h"
 #include "qxdump.h"
 #include "viewer_input.h"
 #include "viewer_options.h"
@@ -78,6 +79,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     fputs(viewer_usage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    printf("orvane-viewer %s\n", ORVANE_VERSION);
     return 0;
   }
   if (options.frames == 0) return 0;

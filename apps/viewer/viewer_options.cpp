@@ -35,7 +35,8 @@ bool parse_size(const char* text, int* w, int* h) {
 
 const char* viewer_usage() {
   return "usage: orvane-viewer [--frames N] [--capture FILE] [--seed N] [--size WxH]\n"
-         "                     [--show-fps] [--gallery | --logo] [--report-rss] [--help]\n"
+         "                     [--show-fps] [--gallery | --logo] [--report-rss] [--help] [--version]\n"
+         "  --version   print the version and quit\n"
          "  --show-fps  draw the frame rate in the top left corner while the meter is on\n"
          "  --gallery   show the shape library instead of the nebula\n"
          "  --logo      show the bouncing logo instead of the nebula\n"
@@ -53,6 +54,8 @@ bool parse_viewer_options(int argc, const char* const* argv, viewer_options* out
     long n;
     if (arg == "--help" || arg == "-h") {
       out->help = true;
+    } else if (arg == "--version") {
+      out->version = true;
     } else if (arg == "--frames") {
       if (!parse_number(value, 0, LONG_MAX, &n)) {
         *error = "--frames needs a whole number of frames";

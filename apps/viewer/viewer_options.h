@@ -11,6 +11,7 @@ struct viewer_options {
   int width = 640;
   int height = 360;
   bool help = false;
+  bool version = false;      // print the version and quit
   bool show_fps = false;     // draw the frame rate in a corner while the meter is on
   bool gallery = false;      // show the shape library instead of the nebula
   bool logo = false;         // show the bouncing logo instead of the nebula

@@ -15,3 +15,8 @@ add_test(NAME viewer_capture_after_300_frames
 set_tests_properties(viewer_capture_after_300_frames PROPERTIES
   PASS_REGULAR_EXPRESSION "^P6 640 360 255 691215"
   ENVIRONMENT "ORVANE_DATA_DIR=${ORVANE_DATA_BUILD_DIR}")
+# The version printed is the project's, as packages and installers carry it.
+add_test(NAME viewer_version_is_the_projects
+  COMMAND env -u DISPLAY ${viewer} --version)
+set_tests_properties(viewer_version_is_the_projects PROPERTIES
+  PASS_REGULAR_EXPRESSION "^orvane-viewer ${PROJECT_VERSION}\n?$")
