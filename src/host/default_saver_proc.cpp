@@ -62,7 +62,8 @@ LRESULT default_saver_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_MOUSEMOVE: {
       // The pointer itself, not the message's coordinates.
       POINT now;
-      GetCursorPos(&now);
+      // An unreadable pointer is no movement, not a jump from garbage.
+      if (!GetCursorPos(&now)) break;
       int distance = std::abs(now.x - saved_cursor.x) + std::abs(now.y - saved_cursor.y);
       if (distance > mouse_move_threshold) {
         PostMessageA(window, WM_CLOSE, 0, 0);

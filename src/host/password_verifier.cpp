@@ -1,10 +1,24 @@
+#include <cstdlib>
+
 #include "host_state.h"
 #include "saver_host.h"
+
+static int saver_running_marked = 0;
+
+static void clear_mark_at_exit() {
+  if (saver_running_marked) set_saver_running(0);
+}
 
 void set_saver_running(int flag) {
   if (!legacy_platform) return;
   UINT previous = 0;
   SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, static_cast<UINT>(flag), &previous, 0);
+  saver_running_marked = flag;
+  // A picture that fails to load ends the process through exit(), past the
+  // verifier's release; left set, the mark would keep Ctrl+Alt+Del and task
+  // switching off after the saver is gone.
+  static bool exit_hook = false;
+  if (flag && !exit_hook) exit_hook = std::atexit(clear_mark_at_exit) == 0;
 }
 
 void load_password_verifier() {

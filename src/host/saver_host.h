@@ -15,6 +15,9 @@ constexpr UINT password_request = WM_APP;
 [[noreturn]] void saver_entry();
 int saver_main(HINSTANCE instance_handle, HINSTANCE previous, LPSTR command_tail, int show_state);
 int run_saver_window(HWND parent);
+// Dispatches the thread's messages (window's only, unless null) until the quit
+// message and returns its code; -1 when the queue cannot be read.
+int run_message_loop(HWND window);
 int run_config_dialog(HWND parent);
 BOOL register_config_classes(HINSTANCE instance_handle);
 INT_PTR CALLBACK config_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

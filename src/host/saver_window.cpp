@@ -25,6 +25,18 @@ static RECT screen_rect() {
   return rect;
 }
 
+int run_message_loop(HWND window) {
+  MSG message;
+  for (;;) {
+    BOOL got = GetMessageA(&message, window, 0, 0);
+    if (got == 0) return static_cast<int>(message.wParam);
+    // The queue cannot be read: whatever the last message carried is no code.
+    if (got == -1) return -1;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
 int run_saver_window(HWND parent) {
   WNDCLASSA saver_class = {};
   saver_class.style = saver_class_style;
@@ -71,12 +83,7 @@ int run_saver_window(HWND parent) {
                                    nullptr, instance, nullptr);
     if (saver_window) {
       if (!parent) SetForegroundWindow(saver_window);
-      MSG message = {};
-      while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-      }
-      exit_code = static_cast<int>(message.wParam);
+      exit_code = run_message_loop(nullptr);
     }
   }
   unload_password_verifier();

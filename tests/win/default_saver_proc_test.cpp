@@ -4,6 +4,7 @@
 
 #include "host_state.h"
 #include "host_test_support.h"
+#include "import_override.h"
 #include "saver_host.h"
 
 namespace {
@@ -81,14 +82,38 @@ TEST_F(DefaultSaverProc, PointerRuleReadsThePointerNotTheMessage) {
   EXPECT_FALSE(closed_posted());
 }
 
+namespace {
+// A failed read promises nothing about the point; this one leaves a far-off one.
+BOOL WINAPI unreadable_pointer(POINT* point) {
+  point->x = point->y = 30000;
+  return FALSE;
+}
+}  // namespace
+
+TEST_F(DefaultSaverProc, AnUnreadablePointerIsNoMovement) {
+  saved_cursor = {100, 100};
+  import_override failing("user32.dll", "GetCursorPos", reinterpret_cast<void*>(unreadable_pointer));
+  ASSERT_TRUE(failing.active());
+  send(WM_MOUSEMOVE);
+  EXPECT_FALSE(closed_posted());
+  EXPECT_EQ(100, saved_cursor.x);
+}
+
 TEST_F(DefaultSaverProc, ActivationShowAndCursorMessages) {
   send(WM_ACTIVATEAPP, TRUE);
   EXPECT_FALSE(closed_posted());
   send(WM_ACTIVATEAPP, FALSE);
   EXPECT_TRUE(closed_posted());
 
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  SetCursor(arrow);
   EXPECT_EQ(TRUE, send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), HTCLIENT));
+  EXPECT_EQ(nullptr, GetCursor());
+  SetCursor(arrow);
+  send(WM_SHOWWINDOW, FALSE);
+  EXPECT_EQ(arrow, GetCursor());
   send(WM_SHOWWINDOW, TRUE);
+  EXPECT_EQ(nullptr, GetCursor());
   EXPECT_FALSE(closed_posted());
 }
 
@@ -219,8 +244,10 @@ TEST_F(PasswordGate, ARefusalKeepsTheWindowAndRenewsThePointerReference) {
   verdicts = {FALSE};
   SetCursorPos(321, 123);
   saved_cursor = {0, 0};
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   DWORD before = GetTickCount();
   EXPECT_EQ(0, send(WM_CLOSE));
+  EXPECT_EQ(nullptr, GetCursor());
   ASSERT_EQ(1u, asked.size());
   EXPECT_EQ(window, asked[0]);
   EXPECT_TRUE(IsWindow(window));

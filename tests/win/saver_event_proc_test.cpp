@@ -11,6 +11,7 @@
 
 #include "host_state.h"
 #include "host_test_support.h"
+#include "import_override.h"
 #include "main.h"
 #include "saver_host.h"
 
@@ -22,6 +23,7 @@ struct media_stand_in {
   LONG position = 0;
   LONG end = 0;
   std::vector<UINT> requests;
+  std::string opened;
   int count(UINT message) const {
     int n = 0;
     for (UINT r : requests) n += r == message;
@@ -37,6 +39,10 @@ LRESULT CALLBACK media_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     case MCIWNDM_GETEND:
       media.requests.push_back(message);
       return media.end;
+    case MCIWNDM_OPENA:
+      media.requests.push_back(message);
+      media.opened = reinterpret_cast<const char*>(lparam);
+      return 0;
     case MCI_PLAY:
     case MCI_CLOSE:
     case WM_CLOSE:
@@ -54,6 +60,14 @@ void use_media_stand_in(HWND owner) {
   media = media_stand_in{};
   scene_state.media_window = make_window(media_proc, WS_CHILD, owner, 1, 1);
   ASSERT_TRUE(scene_state.media_window);
+}
+
+// Takes the place of the platform's media window factory, so that the
+// requests of the scene's creation are seen from the first.
+HWND VFWAPIV create_media_stand_in(HWND parent, HINSTANCE, DWORD style, LPCSTR) {
+  media = media_stand_in{};
+  media.end = 4321;
+  return make_window(media_proc, style, parent, 1, 1);
 }
 
 HWND make_scene_window(int width, int height) {
@@ -115,6 +129,25 @@ TEST_F(SaverEventProc, CreationLeavesAContextATimerAndAnOrthographicView) {
     ticked = PeekMessageA(&tick, window, WM_TIMER, WM_TIMER, PM_REMOVE);
   ASSERT_TRUE(ticked);
   EXPECT_EQ(0x7FFFu, tick.wParam);
+}
+
+TEST_F(SaverEventProc, CreationOpensTheInstalledTunePlaysItAndAsksItsEnd) {
+  HWND second;
+  {
+    import_override factory("msvfw32.dll", "MCIWndCreateA",
+                            reinterpret_cast<void*>(create_media_stand_in));
+    ASSERT_TRUE(factory.active());
+    second = make_scene_window(200, 100);
+  }
+  ASSERT_TRUE(second);
+  EXPECT_EQ((std::vector<UINT>{MCIWNDM_OPENA, MCI_PLAY, MCIWNDM_GETEND}), media.requests);
+  EXPECT_EQ("c:/Program Files/Orvane/music.mid", media.opened);
+  EXPECT_EQ(4321, scene_state.media_end);
+  HWND media_window = static_cast<HWND>(scene_state.media_window);
+  EXPECT_EQ(second, GetParent(media_window));
+  EXPECT_FALSE(IsWindowVisible(media_window));
+  DestroyWindow(second);
+  drain(nullptr);
 }
 
 TEST_F(SaverEventProc, EveryTimerMessageDrawsOneFrameWhateverItsIdentifier) {

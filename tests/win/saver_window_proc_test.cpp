@@ -2,6 +2,11 @@
 // chain behind it (the scene draws real frames).
 #include <vector>
 
+// clang-format off
+#include <windows.h>
+#include <imm.h>  // needs the types of windows.h first
+// clang-format on
+
 #include "host_state.h"
 #include "host_test_support.h"
 #include "main.h"
@@ -45,7 +50,9 @@ class SaverWindowProc : public HostTest {
     cursor_at_creation = saved_cursor;
     parent = make_window(parent_proc, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     is_preview = 1;
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     preview = make_saver_window(WS_CHILD | WS_VISIBLE, parent);
+    cursor_after_preview = GetCursor();
     drain(nullptr);
   }
   static void TearDownTestSuite() {
@@ -66,10 +73,23 @@ class SaverWindowProc : public HostTest {
   }
   static HWND saver, parent, preview;
   static POINT cursor_at_creation;
+  static HCURSOR cursor_after_preview;
 };
 
 HWND SaverWindowProc::saver, SaverWindowProc::parent, SaverWindowProc::preview;
 POINT SaverWindowProc::cursor_at_creation;
+HCURSOR SaverWindowProc::cursor_after_preview;
+
+struct {
+  HWND window;
+  HIMC context;
+  int calls;
+} restored;
+
+HIMC WINAPI record_restore(HWND window, HIMC context) {
+  restored = {window, context, restored.calls + 1};
+  return ImmAssociateContext(window, context);
+}
 
 }  // namespace
 
@@ -78,6 +98,18 @@ TEST_F(SaverWindowProc, CreationRecordsThePointer) {
   ASSERT_TRUE(preview);
   EXPECT_EQ(77, cursor_at_creation.x);
   EXPECT_EQ(66, cursor_at_creation.y);
+}
+
+TEST_F(SaverWindowProc, PaintHidesTheCursorOutsideThePreview) {
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  EXPECT_EQ(arrow, cursor_after_preview);  // creating the preview left it alone
+  SetCursor(arrow);
+  is_preview = 1;
+  send(preview, WM_PAINT);
+  EXPECT_EQ(arrow, GetCursor());
+  is_preview = 0;
+  send(saver, WM_PAINT);
+  EXPECT_EQ(nullptr, GetCursor());
 }
 
 TEST_F(SaverWindowProc, TheTitleNeverChanges) {
@@ -162,14 +194,26 @@ TEST_F(SaverWindowProc, PreviewHandsHelpRequestsToItsParent) {
   EXPECT_EQ(34, help_seen.mouse_y);
 }
 
-TEST_F(SaverWindowProc, DestructionPostsTheQuitMessage) {
+TEST_F(SaverWindowProc, CreationDetachesTheInputMethodAndHidesTheCursorDestructionRestores) {
   void* device_context = scene_state.device_context;
   void* render_context = scene_state.render_context;
   void* media_window = scene_state.media_window;
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   HWND extra = make_saver_window(WS_POPUP, nullptr);
   ASSERT_TRUE(extra);
+  EXPECT_EQ(nullptr, GetCursor());
+  ASSERT_TRUE(GetModuleHandleA("IMM32.DLL")) << "no input method library to detach";
+  EXPECT_TRUE(saved_input_context);
+  EXPECT_EQ(nullptr, ImmGetContext(extra));
   drain(nullptr);
+
+  ASSERT_TRUE(imm_associate_context);
+  imm_associate_context = record_restore;
+  restored = {};
   DestroyWindow(extra);
+  EXPECT_EQ(1, restored.calls);
+  EXPECT_EQ(extra, restored.window);
+  EXPECT_EQ(saved_input_context, restored.context);
   MSG quit;
   ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(0u, quit.wParam);
