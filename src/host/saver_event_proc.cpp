@@ -52,10 +52,11 @@ static void on_create(HWND window, const CREATESTRUCTA* creation) {
 
   SetTimer(window, frame_timer, frame_period_ms, nullptr);
 
-  scene_state.media_window = MCIWndCreateA(window, creation->hInstance, media_style, nullptr);
-  SendMessageA(media_window(), MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(asset_path("music.mid")));
-  SendMessageA(media_window(), MCI_PLAY, 0, 0);
-  scene_state.media_end = static_cast<int>(SendMessageA(media_window(), MCIWNDM_GETEND, 0, 0));
+  HWND media = MCIWndCreateA(window, creation->hInstance, media_style, nullptr);
+  scene_state.media_window = media;
+  SendMessageA(media, MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(asset_path("music.mid")));
+  SendMessageA(media, MCI_PLAY, 0, 0);
+  scene_state.media_end = static_cast<int>(SendMessageA(media, MCIWNDM_GETEND, 0, 0));
 }
 
 static void on_timer() {

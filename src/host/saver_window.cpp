@@ -26,7 +26,7 @@ static RECT screen_rect() {
 }
 
 int run_message_loop(HWND window) {
-  MSG message;
+  MSG message = {};
   for (;;) {
     BOOL got = GetMessageA(&message, window, 0, 0);
     if (got == 0) return static_cast<int>(message.wParam);

@@ -13,6 +13,10 @@ static void detach_input_method(HWND window) {
   if (imm_associate_context) saved_input_context = imm_associate_context(window, nullptr);
 }
 
+static void hide_cursor_outside_preview() {
+  if (!is_preview) SetCursor(nullptr);
+}
+
 static bool is_input(UINT message) {
   switch (message) {
     case WM_KEYDOWN:
@@ -32,7 +36,7 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_CREATE:
       detach_input_method(window);
       GetCursorPos(&saved_cursor);
-      if (!is_preview) SetCursor(nullptr);
+      hide_cursor_outside_preview();
       break;
 
     case WM_DESTROY:
@@ -46,7 +50,7 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 
     case WM_PAINT:
       if (close_allowed) return DefWindowProcA(window, message, wparam, lparam);
-      if (!is_preview) SetCursor(nullptr);
+      hide_cursor_outside_preview();
       break;
 
     case WM_HELP:

@@ -300,6 +300,35 @@ TEST_F(LegacyFamily, RefusedPasswordKeepsTheSaverAndQuickRetriesAreNotAsked) {
   EXPECT_EQ(3u, calls());
 }
 
+TEST_F(LegacyFamily, ASecondSaverBringsTheFirstForward) {
+  add_stand_in("PASSWORD.CPL");
+  registry_override use_password(desktop_key, "ScreenSaveUsePassword", 1);
+  // Every close is refused, so the saver outlives losing the foreground.
+  registry_override script(stand_in_key, "Verdicts", std::string("0000000000000000"));
+
+  saver_process first(saver(), " /s");
+  HWND window = wait_for_saver_window(first);
+  ASSERT_TRUE(window);
+  HWND other = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0,
+                               200, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetForegroundWindow(other);
+  ASSERT_TRUE(wait_until(end_ms, [&] { return GetForegroundWindow() == other; }));
+  ASSERT_TRUE(first.running());
+  {
+    saver_process second(saver(), " /s");
+    EXPECT_EQ(0u, second.wait_exit(start_ms));
+  }
+  EXPECT_TRUE(wait_until(end_ms, [&] { return GetForegroundWindow() == window; }));
+  EXPECT_EQ(1u, saver_windows().size());
+  DestroyWindow(other);
+
+  // Past the script: the next verification accepts.
+  registry_override accept(stand_in_key, "Calls", 100u);
+  pump(300);
+  press_key(VK_SPACE);
+  EXPECT_EQ(0u, first.wait_exit(end_ms));
+}
+
 TEST_F(LegacyFamily, WithoutAPasswordAKeyEndsTheSaver) {
   add_stand_in("PASSWORD.CPL");
   registry_override use_password(desktop_key, "ScreenSaveUsePassword", 0u);
