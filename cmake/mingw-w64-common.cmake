@@ -16,3 +16,17 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # own DLLs are imported.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Cross-built programs run under wine, through its loader itself: Debian's
+# launcher script wants a 32-bit half even for 64-bit programs. The 32-bit
+# loader is named even where it is missing, so that the failure says what is.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  find_program(ORVANE_WINE_LOADER NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  find_program(ORVANE_WINE_LOADER NAMES wine64 wine)
+else()
+  find_program(ORVANE_WINE_LOADER NAMES wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  if(NOT ORVANE_WINE_LOADER)
+    set(ORVANE_WINE_LOADER /usr/lib/wine/wine CACHE FILEPATH "wine's 32-bit loader" FORCE)
+  endif()
+endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR ${ORVANE_WINE_LOADER})

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Builds Orvane.scr for x86_64 and i686 Windows with mingw-w64, then tests the
-# 64-bit build under wine on a virtual X display: the host tests (cross-built
-# GoogleTest) and the end-to-end tests that drive Orvane.scr itself.
+# 64-bit build under wine through ctest: the host tests (cross-built
+# GoogleTest) and the end-to-end tests that drive Orvane.scr itself, on a
+# virtual X display that ctest's fixtures start and end.
 #
 #   scripts/test-windows.sh NATIVE_BUILD_DIR
 #
 # The native build provides the pictures, the tune and the icon (target
 # orvane_assets). The cross builds go to NATIVE_BUILD_DIR/build-win64 and
-# NATIVE_BUILD_DIR/build-win32; the throw-away wine prefix lives in the first.
+# NATIVE_BUILD_DIR/build-win32; the throw-away wine prefix lives in the first
+# (wine-session/). One case runs by name with ctest --test-dir DIR -R CASE.
 # The last line is "windows: N passed, M failed"; the exit status is non-zero
 # when anything failed.
 set -euo pipefail
@@ -36,23 +38,10 @@ step() {
   if "$@" >"$log" 2>&1; then pass "$name"; else fail "$name (log: $log)"; tail -n 20 "$log" | sed 's/^/      /'; fi
 }
 
-export WINEPREFIX=$win64/wineprefix
-export WINEDEBUG=-all
-export WINEARCH=win64
-# wine itself: Debian's launcher wants a 32-bit half this machine need not have.
-if [[ -x /usr/lib/wine/wine64 ]]; then wine=/usr/lib/wine/wine64; else wine=$(command -v wine64 || command -v wine); fi
-export WINELOADER=$wine
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-xvfb_pid=
-
-finish() {
-  if [[ -d $WINEPREFIX ]]; then timeout -k 5 30 "$wineserver" -k >/dev/null 2>&1 || true; fi
-  if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap finish EXIT
-
 mkdir -p "$win64" "$win32"
 mkdir -p "$logs"
+# ctest's own fixture ends the wine session; this covers an interrupted run.
+trap 'bash "$repo/cmake/wine_session.sh" stop "$win64/wine-session" >/dev/null 2>&1 || true' EXIT
 
 # --- builds --------------------------------------------------------------------
 native_assets() {
@@ -98,71 +87,22 @@ if [[ ! -f $win64/host_tests.exe || ! -f $win64/saver_e2e.exe ]]; then
   exit 1
 fi
 
-# --- virtual display -----------------------------------------------------------
-display=
-for n in $(seq 90 140); do
-  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then display=$n; break; fi
-done
-if [[ -z $display ]]; then fail "free X display"; echo "windows: $passed passed, $failed failed"; exit 1; fi
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=:$display
-for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
-
-# --- wine prefix ---------------------------------------------------------------
+# --- tests under wine, through ctest -------------------------------------------
+# ctest's fixtures start a virtual display and the wine prefix, and end them.
 wine_started=$(date +%s)
-prepare_prefix() {
-  if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    # No installer dialogs for components we never use: they would block a headless run.
-    WINEDLLOVERRIDES="mscoree,mshtml=" timeout -k 10 300 "$wine" wineboot -i || return 1
-    timeout -k 10 120 "$wineserver" -w || return 1
-  fi
-  # A crash must end the process, not wait for someone to close a dialog.
-  timeout -k 10 60 "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f ||
-    return 1
-  local install="$WINEPREFIX/drive_c/Program Files/Orvane"
-  mkdir -p "$install" || return 1
-  cp "$assets/supernova.ppm" "$assets/Orvane.ppm" "$assets/music.mid" "$install/" || return 1
-  # Leftovers of an interrupted run.
-  rm -f "$install"/*.hidden
-  timeout -k 10 60 "$wine" reg delete 'HKCU\Software\Wine\AppDefaults\Orvane.scr' /f || true
-}
-step "wine prefix" "$logs/prefix.log" prepare_prefix
-
-# --- tests under wine ----------------------------------------------------------
-# Runs one GoogleTest program under wine and reports every test in it.
-run_gtest() {
-  local name=$1 seconds=$2 log=$logs/$1.log status=0
-  (cd "$win64" && timeout -k 10 "$seconds" "$wine" "./$name.exe" --gtest_color=no) >"$log" 2>&1 || status=$?
-  local ok bad
-  ok=$(grep -cE '^\[       OK \] ' "$log" || true)
-  bad=$(grep -cE '^\[  FAILED  \] .* \([0-9]+ ms\)$' "$log" || true)
-  { grep -E '^\[       OK \] ' "$log" || true; } | sed -E "s/^\[       OK \] ([^ ]+).*/PASS  $name: \1/"
-  { grep -E '^\[  FAILED  \] .* \([0-9]+ ms\)$' "$log" || true; } |
-    sed -E "s/^\[  FAILED  \] ([^ ]+).*/FAIL  $name: \1/"
-  grep -E '^\[ MEASURE  \]' "$log" | sed -E 's/^\[ MEASURE  \] /MEASURE  /' || true
-  passed=$((passed + ok))
-  failed=$((failed + bad))
-  if [[ $bad -gt 0 ]]; then
-    { grep -E -A4 ': Failure$' "$log" || true; } | sed 's/^/      /' | head -n 60
-  fi
-  if ! grep -qE '^\[==========\] .* ran\.' "$log"; then
-    fail "$name did not finish (status $status, log: $log)"
-  elif [[ $status -ne 0 && $bad -eq 0 ]]; then
-    fail "$name ended with status $status (log: $log)"
-  fi
-}
-# What the shell sees of the saver's -1.
-shell_exit_code() {
-  local code=0
-  (cd "$win64" && timeout -k 5 60 "$wine" ./Orvane.scr /x) || code=$?
-  echo "exit status $code"
-  [[ $code -eq 255 ]]
-}
-step "shell sees 255 for /x" "$logs/shell-exit.log" shell_exit_code
-
-run_gtest host_tests 180
-run_gtest saver_e2e 420
+ctest_log=$logs/ctest.log
+ctest --test-dir "$win64" --output-on-failure --no-tests=error >"$ctest_log" 2>&1 || true
+# "1/72 Test #3: host_tests.Suite.Case .....   Passed    1.23 sec"
+while read -r name result; do
+  if [[ $result == Passed ]]; then pass "$name"; else fail "$name ($result)"; fi
+done < <(sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) \.*[ *]*([A-Za-z][A-Za-z ]*[a-z]).*$/\1 \2/p' "$ctest_log")
+if ! grep -qE 'tests passed, [0-9]+ tests? failed out of' "$ctest_log"; then
+  fail "ctest did not finish (log: $ctest_log)"
+fi
+if [[ $failed -gt 0 ]]; then
+  { grep -E -A4 ': Failure$' "$ctest_log" || true; } | sed 's/^/      /' | head -n 60
+fi
+grep -hE '^\[ MEASURE  \]' "$win64/Testing/Temporary/LastTest.log" 2>/dev/null | sed -E 's/^\[ MEASURE  \] /MEASURE  /' || true
 
 echo "MEASURE  wine suite took $(($(date +%s) - wine_started)) s, everything $(($(date +%s) - started)) s"
 echo "windows: $passed passed, $failed failed"
