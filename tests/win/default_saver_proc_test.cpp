@@ -92,7 +92,8 @@ BOOL WINAPI unreadable_pointer(POINT* point) {
 
 TEST_F(DefaultSaverProc, AnUnreadablePointerIsNoMovement) {
   saved_cursor = {100, 100};
-  import_override failing("user32.dll", "GetCursorPos", reinterpret_cast<void*>(unreadable_pointer));
+  import_override failing("user32.dll", "GetCursorPos",
+                          reinterpret_cast<void*>(unreadable_pointer));
   ASSERT_TRUE(failing.active());
   send(WM_MOUSEMOVE);
   EXPECT_FALSE(closed_posted());
