@@ -100,9 +100,11 @@ if ! grep -qE 'tests passed, [0-9]+ tests? failed out of' "$ctest_log"; then
   fail "ctest did not finish (log: $ctest_log)"
 fi
 if [[ $failed -gt 0 ]]; then
-  { grep -E -A4 ': Failure$' "$ctest_log" || true; } | sed 's/^/      /' | head -n 60
+  # Wine's console ends lines with CR LF.
+  { tr -d '\r' <"$ctest_log" | grep -E -A4 ': Failure$' || true; } | sed 's/^/      /' | head -n 60
 fi
-grep -hE '^\[ MEASURE  \]' "$win64/Testing/Temporary/LastTest.log" 2>/dev/null | sed -E 's/^\[ MEASURE  \] /MEASURE  /' || true
+{ tr -d '\r' <"$win64/Testing/Temporary/LastTest.log" | grep -E '^\[ MEASURE  \]' || true; } |
+  sed -E 's/^\[ MEASURE  \] /MEASURE  /'
 
 echo "MEASURE  wine suite took $(($(date +%s) - wine_started)) s, everything $(($(date +%s) - started)) s"
 echo "windows: $passed passed, $failed failed"
