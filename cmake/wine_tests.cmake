@@ -25,6 +25,20 @@ function(orvane_wine_tests target timeout)
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR} EXTRA_ARGS --gtest_color=no TEST_LIST cases)
   orvane_wine_test_properties(${cases})
   set_tests_properties(${cases} PROPERTIES TIMEOUT ${timeout})
+
+  # The reader sees a case only when its TEST line holds both names; one
+  # wrapped by the formatter would silently drop out of ctest.
+  set(declared 0)
+  foreach(source ${sources})
+    file(STRINGS ${source} lines REGEX "^ *TEST(_F)? *\\(")
+    list(LENGTH lines count)
+    math(EXPR declared "${declared} + ${count}")
+  endforeach()
+  list(LENGTH cases found)
+  if(NOT found EQUAL declared)
+    message(FATAL_ERROR "${target}: ${declared} TEST lines but ${found} cases read; keep each "
+                        "TEST(Suite, Case) on one line")
+  endif()
 endfunction()
 
 # The variables above are wanted in every directory that includes this; the
