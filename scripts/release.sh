@@ -73,6 +73,9 @@ stage_windows() {
   sed "s/@VERSION@/$version/" "$repo/packaging/windows/README.txt" >"$folder/README.tmp"
   to_crlf "$folder/README.tmp" "$folder/README.txt"
   rm "$folder/README.tmp"
+  # Modes and times as the zip records them, whatever the umask and clock.
+  chmod 644 "$folder"/*
+  chmod 755 "$folder" "$folder/Orvane.scr"
   touch -d "@$SOURCE_DATE_EPOCH" "$folder" "$folder"/*
 }
 
