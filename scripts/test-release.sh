@@ -89,7 +89,10 @@ zip_holds() {
     "$folder/README.txt" "$folder/music.mid" "$folder/supernova.ppm" | LC_ALL=C sort) \
     <(unzip -Z1 "$zip" | LC_ALL=C sort) || return 1
   unzip -q -o "$zip" -d "$out" || return 1
-  file "$out/$folder/Orvane.scr" | tee /dev/stderr | grep -q "$2" || return 1
+  local kind
+  kind=$(file "$out/$folder/Orvane.scr") || return 1
+  echo "$kind"
+  grep -q "$2" <<<"$kind" || return 1
   local readme=$out/$folder/README.txt name
   grep -q "Orvane $version" "$readme" || { echo "read-me without the version"; return 1; }
   grep -qF 'C:\Program Files\Orvane\' "$readme" || { echo "read-me without the data folder"; return 1; }
@@ -220,10 +223,11 @@ chosen_as_saver() {
   expect_value "$desktop_key" SCRNSAVE.EXE "$installed_saver" && expect_value "$desktop_key" ScreenSaveActive 1
 }
 one_entry() {
-  local count
-  count=$(reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
-    grep -c '^    DisplayName    REG_SZ    Orvane$')
-  [[ $count -eq 1 ]] || { echo "$count entries named Orvane"; return 1; }
+  local all count
+  all=$(reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s) ||
+    { echo "reg query failed: $all"; return 1; }
+  count=$(grep -c '^    DisplayName    REG_SZ    Orvane$' <<<"$all")
+  [[ $count -eq 1 ]] || { echo "$count entries named Orvane in:"; echo "$all"; return 1; }
 }
 nothing_of_ours() {
   local bad=0
@@ -357,7 +361,10 @@ deb_installs_and_runs() {
   fi
   deb_installed=1
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" || return 1
-  /usr/bin/orvane-viewer --version | tee /dev/stderr | grep -q "$version" || return 1
+  local said
+  said=$(/usr/bin/orvane-viewer --version) || return 1
+  echo "$said"
+  grep -q "$version" <<<"$said" || return 1
   man -w orvane-viewer 2>/dev/null || [[ -f /usr/share/man/man1/orvane-viewer.1.gz ]] || return 1
   local shot
   shot=$(mktemp --suffix=.ppm)
@@ -372,7 +379,7 @@ deb_removes() {
   [[ ! -e /usr/bin/orvane-viewer && ! -e /usr/share/orvane && ! -e /usr/share/doc/orvane ]]
 }
 check "apt-get installs the package; its viewer draws from /usr/share/orvane" deb_installs_and_runs
-grep -h '^MEASURE' "$logs"/*installs-the-package* 2>/dev/null
+grep -ah '^MEASURE' "$logs"/*installs-the-package* 2>/dev/null
 if [[ $deb_installed -eq 1 ]]; then check "apt-get purge removes it" deb_removes; fi
 
 # --- a second release of the same commit --------------------------------------------
