@@ -303,7 +303,17 @@ check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
 check "uninstall keeps the saver chosen since" previous_kept 'C:\windows\system32\later.scr' 1
 
-# 4. A newer Orvane is already there: the installer leaves it alone.
+# 4. An older Orvane is there: the setup upgrades it in place.
+upgrades_older() {
+  reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 0.9.0 /f >/dev/null || return 1
+  run_setup || return 1
+  expect_value "$uninstall_key" DisplayVersion "$version" && one_entry && files_in_place
+}
+check "setup.exe /S over an older version upgrades in place" upgrades_older
+check "silent uninstall runs" run_uninstall
+check "uninstall leaves nothing of ours" nothing_of_ours
+
+# 5. A newer Orvane is already there: the installer leaves it alone.
 refuses_downgrade() {
   reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 99.0.0 /f >/dev/null || return 1
   if run_setup; then echo "setup succeeded over a newer version"; return 1; fi
