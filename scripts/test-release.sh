@@ -130,16 +130,26 @@ cleanup() {
 }
 trap cleanup EXIT
 
+xvfb_up() { xdpyinfo -display ":$display" >/dev/null 2>&1 || ! kill -0 "$xvfb_pid" 2>/dev/null; }
+# Our own Xvfb on a free number; another test may take a number between our
+# look and our start, so a server that dies at once means: try the next.
 start_display() {
   local n
   for n in $(seq 160 230); do
-    if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then display=$n; break; fi
+    [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]] || continue
+    display=$n
+    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    poll 30 xvfb_up || return 1
+    # The lock names the server that owns the number.
+    if kill -0 "$xvfb_pid" 2>/dev/null && [[ $(tr -d ' \n' <"/tmp/.X$n-lock") == "$xvfb_pid" ]]; then
+      export DISPLAY=:$display
+      return 0
+    fi
+    xvfb_pid=
   done
-  [[ -n ${display:-} ]] || { echo "no free display"; return 1; }
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=:$display
-  poll 30 xdpyinfo >/dev/null 2>&1
+  echo "no free display"
+  return 1
 }
 make_prefix() {
   # No installer dialogs for components we never use: they would block a headless run.
