@@ -116,7 +116,8 @@ TEST(SaverResources, VersionBlockNamesOrvaneItsVersionAndTheLicence) {
   using size_fn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
   using info_fn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
   using query_fn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-  auto info_size = reinterpret_cast<size_fn>(GetProcAddress(version_dll, "GetFileVersionInfoSizeA"));
+  auto info_size =
+      reinterpret_cast<size_fn>(GetProcAddress(version_dll, "GetFileVersionInfoSizeA"));
   auto info = reinterpret_cast<info_fn>(GetProcAddress(version_dll, "GetFileVersionInfoA"));
   auto query = reinterpret_cast<query_fn>(GetProcAddress(version_dll, "VerQueryValueA"));
   ASSERT_TRUE(info_size && info && query);
