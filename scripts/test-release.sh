@@ -193,7 +193,7 @@ expect_value() {
 set_saver() { reg add "$desktop_key" /v SCRNSAVE.EXE /t REG_SZ /d "$1" /f >/dev/null; }
 set_active() { reg add "$desktop_key" /v ScreenSaveActive /t REG_SZ /d "$1" /f >/dev/null; }
 
-run_setup() { timeout -k 10 180 "$wine" "$setup" /S; }
+run_setup() { timeout -k 10 180 "$wine" "$setup" /S "$@"; }
 # Runs the entry's QuietUninstallString as Windows would. NSIS's uninstaller
 # copies itself away and starts again, so wait for every process in the prefix.
 run_uninstall() {
@@ -313,7 +313,18 @@ check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
 check "uninstall keeps the saver chosen since" previous_kept 'C:\windows\system32\later.scr' 1
 
-# 4. An older Orvane is there: the setup upgrades it in place.
+# 4. The box unticked (/KEEPSAVER): the choice stays as it was, nothing remembered.
+keeps_choice() {
+  run_setup /KEEPSAVER || return 1
+  files_in_place && previous_kept 'C:\windows\system32\later.scr' 1 || return 1
+  ! key_exists "$memory_key" || { echo "HKCU\\Software\\Orvane written"; return 1; }
+}
+check "setup.exe /S /KEEPSAVER installs and leaves the saver choice alone" keeps_choice
+check "silent uninstall runs" run_uninstall
+check "uninstall leaves nothing of ours" nothing_of_ours
+check "uninstall keeps the saver that was chosen" previous_kept 'C:\windows\system32\later.scr' 1
+
+# 5. An older Orvane is there: the setup upgrades it in place.
 upgrades_older() {
   reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 0.9.0 /f >/dev/null || return 1
   run_setup || return 1
@@ -323,7 +334,7 @@ check "setup.exe /S over an older version upgrades in place" upgrades_older
 check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
 
-# 5. A newer Orvane is already there: the installer leaves it alone.
+# 6. A newer Orvane is already there: the installer leaves it alone.
 refuses_downgrade() {
   reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 99.0.0 /f >/dev/null || return 1
   if run_setup; then echo "setup succeeded over a newer version"; return 1; fi

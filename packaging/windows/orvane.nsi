@@ -27,6 +27,7 @@ ManifestDPIAware true
 !include WordFunc.nsh
 !include FileFunc.nsh
 !include x64.nsh
+!include Sections.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane"
 ; Per user: the screen saver chosen before Orvane, for the uninstaller.
@@ -73,24 +74,6 @@ VIAddVersionKey /LANG=1033 LegalCopyright "Copyright (c) 2026 ${PUBLISHER}. MIT 
     Quit
   ${EndIf}
 !macroend
-
-Function .onInit
-  SetRegView 64
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "This installer is for 64-bit Windows. Use Orvane's win32 zip instead." /SD IDOK
-    Abort
-  ${EndIf}
-  !insertmacro require_admin
-  ; Same or older: upgrade in place. Newer: leave it alone.
-  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
-  ${If} $0 != ""
-    ${VersionCompare} $0 "${VERSION}" $1
-    ${If} $1 == 1
-      MessageBox MB_ICONSTOP "Orvane $0 is installed, which is newer than ${VERSION}. Remove it first to install this one." /SD IDOK
-      Abort
-    ${EndIf}
-  ${EndIf}
-FunctionEnd
 
 Section "Orvane (required)" section_files
   SectionIn RO
@@ -148,6 +131,32 @@ Section "Use Orvane as my screen saver" section_choose
   ; SPI_SETSCREENSAVEACTIVE, told to running programs (SPIF_SENDCHANGE).
   System::Call "user32::SystemParametersInfoW(i 17, i 1, p 0, i 2)"
 SectionEnd
+
+Function .onInit
+  SetRegView 64
+  ${IfNot} ${RunningX64}
+    MessageBox MB_ICONSTOP "This installer is for 64-bit Windows. Use Orvane's win32 zip instead." /SD IDOK
+    Abort
+  ${EndIf}
+  !insertmacro require_admin
+  ; Same or older: upgrade in place. Newer: leave it alone.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $0 != ""
+    ${VersionCompare} $0 "${VERSION}" $1
+    ${If} $1 == 1
+      MessageBox MB_ICONSTOP "Orvane $0 is installed, which is newer than ${VERSION}. Remove it first to install this one." /SD IDOK
+      Abort
+    ${EndIf}
+  ${EndIf}
+  ; For administrators' silent installs: /KEEPSAVER leaves the screen saver
+  ; choice alone, as unticking the box does.
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/KEEPSAVER" $1
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${section_choose}
+  ${EndIf}
+FunctionEnd
 
 Function un.onInit
   SetRegView 64
