@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what Orvane needs on Debian 12. Usage: setup.sh demo|test
+# Installs what Orvane needs on Debian 12. Usage: setup.sh demo|test|release
 # As root it installs the missing packages with apt-get; otherwise it names
 # them and uses sudo when that works without a password.
 set -euo pipefail
@@ -10,6 +10,14 @@ packages=(cmake ninja-build g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1
 if [ "$profile" = test ]; then
   packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
              mingw-w64 wine64 wine)
+fi
+# Release files (release.sh): cross compilers, installer maker, zip, Debian packaging.
+if [ "$profile" = test ] || [ "$profile" = release ]; then
+  packages+=(mingw-w64 nsis zip dpkg-dev file)
+fi
+# Their tests (test-release.sh): package checker, unzip, key presses and screen grabs.
+if [ "$profile" = test ]; then
+  packages+=(lintian unzip xdotool x11-apps)
 fi
 
 missing=()

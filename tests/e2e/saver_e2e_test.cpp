@@ -108,6 +108,59 @@ TEST(SaverResources, IconGroupNameAndManifestButNoDialog) {
   FreeLibrary(saver);
 }
 
+// Explorer's Details tab and the installer read these. version.dll is looked
+// up at run time so this test needs nothing beyond what it links already.
+TEST(SaverResources, VersionBlockNamesOrvaneItsVersionAndTheLicence) {
+  HMODULE version_dll = LoadLibraryA("version.dll");
+  ASSERT_TRUE(version_dll);
+  using size_fn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+  using info_fn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+  using query_fn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+  auto info_size =
+      reinterpret_cast<size_fn>(GetProcAddress(version_dll, "GetFileVersionInfoSizeA"));
+  auto info = reinterpret_cast<info_fn>(GetProcAddress(version_dll, "GetFileVersionInfoA"));
+  auto query = reinterpret_cast<query_fn>(GetProcAddress(version_dll, "VerQueryValueA"));
+  ASSERT_TRUE(info_size && info && query);
+
+  DWORD size = info_size(saver_path().c_str(), nullptr);
+  ASSERT_GT(size, 0u) << "no version block";
+  std::vector<char> block(size);
+  ASSERT_TRUE(info(saver_path().c_str(), 0, size, block.data()));
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(0xFEEF04BDu, fixed->dwSignature);
+  EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+  EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
+  char numbers[32];
+  snprintf(numbers, sizeof numbers, "%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
+           LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS));
+  EXPECT_NE(0u, fixed->dwFileVersionMS | fixed->dwFileVersionLS);
+
+  WORD* translation = nullptr;
+  ASSERT_TRUE(query(block.data(), "\\VarFileInfo\\Translation",
+                    reinterpret_cast<void**>(&translation), &length));
+  ASSERT_GE(length, 4u);
+  auto text = [&](const char* name) {
+    char key[96];
+    snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1],
+             name);
+    char* value = nullptr;
+    UINT chars = 0;
+    if (!query(block.data(), key, reinterpret_cast<void**>(&value), &chars) || !value)
+      return std::string("(missing)");
+    return std::string(value);
+  };
+  EXPECT_EQ("Orvane", text("FileDescription"));
+  EXPECT_EQ("Orvane", text("ProductName"));
+  // The strings and the numbers must tell the same version.
+  EXPECT_EQ(numbers, text("FileVersion"));
+  EXPECT_EQ(numbers, text("ProductVersion"));
+  EXPECT_NE(std::string::npos, text("LegalCopyright").find("MIT")) << text("LegalCopyright");
+  FreeLibrary(version_dll);
+}
+
 TEST_F(SaverEndToEnd, EverySpellingOfTheSwitchStartsTheSaverAndAClickEndsIt) {
   for (const char* tail : {" -s", " s", " -/S"}) {
     saver_process saver(saver_path(), tail);

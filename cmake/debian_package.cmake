@@ -1,0 +1,42 @@
+# The Debian package: CPack gathers every install() rule of the native build.
+# Configure with -DCMAKE_INSTALL_PREFIX=/usr so the programs look for their
+# data where the package puts it.
+
+set(ORVANE_MAINTAINER "The Orvane developers <developers@orvane.invalid>" CACHE STRING
+    "Maintainer field of the Debian package")
+
+# Debian wants the licence as copyright and a compressed changelog beside it.
+set(orvane_changelog "${CMAKE_BINARY_DIR}/packaging/changelog.gz")
+add_custom_command(OUTPUT "${orvane_changelog}"
+  COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/packaging"
+  COMMAND gzip -9n -c "${PROJECT_SOURCE_DIR}/packaging/debian/changelog" > "${orvane_changelog}"
+  DEPENDS "${PROJECT_SOURCE_DIR}/packaging/debian/changelog"
+  COMMENT "Compressing the Debian changelog")
+add_custom_target(orvane_changelog ALL DEPENDS "${orvane_changelog}")
+install(FILES "${PROJECT_SOURCE_DIR}/packaging/debian/copyright" "${orvane_changelog}"
+        DESTINATION share/doc/orvane)
+
+execute_process(COMMAND dpkg --print-architecture
+  OUTPUT_VARIABLE orvane_deb_arch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+if(NOT orvane_deb_arch)
+  set(orvane_deb_arch amd64)
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME orvane)
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_CONTACT "${ORVANE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "glowing nebula screen saver and its viewer")
+set(CPACK_PACKAGE_DESCRIPTION
+    "A slow flight through a glowing nebula of 1024 additive sprites in front\n\
+of its title picture, to a calm looping tune. This package holds\n\
+orvane-viewer, which shows the scene in a window, with its pictures and tune.")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME "orvane_${PROJECT_VERSION}_${orvane_deb_arch}.deb")
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "${orvane_deb_arch}")
+set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver, timgm6mb-soundfont")
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+include(CPack)

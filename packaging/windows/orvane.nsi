@@ -1,0 +1,203 @@
+; Orvane's Windows installer: the 64-bit saver into System32, its pictures and
+; tune into the folder it reads them from, and an Apps & features entry.
+;
+;   makensis -DVERSION=1.0.0 -DSTAGE=folder -DOUTFILE=Orvane-1.0.0-setup.exe orvane.nsi
+;
+; STAGE holds Orvane.scr (x86_64), supernova.ppm, Orvane.ppm, music.mid,
+; orvane.ico, LICENSE.txt and README.txt.
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestDPIAware true
+
+!ifndef VERSION | STAGE | OUTFILE
+  !error "define VERSION, STAGE and OUTFILE"
+!endif
+
+; The installer and the saver must tell the same version.
+!getdllversion "${STAGE}\Orvane.scr" scr_
+!if "${scr_1}.${scr_2}.${scr_3}" != "${VERSION}"
+  !error "Orvane.scr carries version ${scr_1}.${scr_2}.${scr_3}, the installer ${VERSION}"
+!endif
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include WordFunc.nsh
+!include FileFunc.nsh
+!include x64.nsh
+!include Sections.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane"
+; Per user: the screen saver chosen before Orvane, for the uninstaller.
+!define MEMORY_KEY "Software\Orvane"
+!define DESKTOP_KEY "Control Panel\Desktop"
+!define PUBLISHER "The Orvane developers"
+
+Name "Orvane"
+OutFile "${OUTFILE}"
+; The saver reads its files from exactly this folder, so it cannot move.
+InstallDir "C:\Program Files\Orvane"
+BrandingText "Orvane ${VERSION}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 ProductName "Orvane"
+VIAddVersionKey /LANG=1033 FileDescription "Orvane setup"
+VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 CompanyName "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 LegalCopyright "Copyright (c) 2026 ${PUBLISHER}. MIT License."
+
+!define MUI_ICON "${STAGE}\orvane.ico"
+!define MUI_UNICON "${STAGE}\orvane.ico"
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; Both halves write to System32, Program Files and HKLM.
+!macro require_admin
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "admin"
+    MessageBox MB_ICONSTOP "Orvane needs administrator rights to change System32 and Program Files." /SD IDOK
+    SetErrorLevel 740
+    Quit
+  ${EndIf}
+!macroend
+
+Section "Orvane (required)" section_files
+  SectionIn RO
+  SetRegView 64
+  SetOverwrite on
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\supernova.ppm"
+  File "${STAGE}\Orvane.ppm"
+  File "${STAGE}\music.mid"
+  File "${STAGE}\LICENSE.txt"
+  File "${STAGE}\README.txt"
+  ; The screen saver list shows the .scr files of the 64-bit system folder.
+  ${DisableX64FSRedirection}
+  File "/oname=$SYSDIR\Orvane.scr" "${STAGE}\Orvane.scr"
+  ${EnableX64FSRedirection}
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Orvane"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$SYSDIR\Orvane.scr,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0B /G=0" $0 $1 $2
+  ${GetSize} "$SYSDIR" "/M=Orvane.scr /S=0B /G=0" $1 $2 $3
+  IntOp $0 $0 + $1
+  IntOp $0 $0 + 1023
+  IntOp $0 $0 / 1024
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "Use Orvane as my screen saver" section_choose
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  ; Already ours (an upgrade): what was remembered before still holds.
+  ${If} $0 != "$SYSDIR\Orvane.scr"
+    DeleteRegKey HKCU "${MEMORY_KEY}"
+    ClearErrors
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${IfNot} ${Errors}
+      WriteRegStr HKCU "${MEMORY_KEY}" "PreviousScreenSaver" $0
+    ${EndIf}
+    ClearErrors
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+    ${IfNot} ${Errors}
+      WriteRegStr HKCU "${MEMORY_KEY}" "PreviousScreenSaveActive" $0
+    ${EndIf}
+    ; Marks the memory as taken even when neither value was set.
+    WriteRegDWORD HKCU "${MEMORY_KEY}" "Remembered" 1
+  ${EndIf}
+  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SYSDIR\Orvane.scr"
+  WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
+  ; SPI_SETSCREENSAVEACTIVE, told to running programs (SPIF_SENDCHANGE).
+  System::Call "user32::SystemParametersInfoW(i 17, i 1, p 0, i 2)"
+SectionEnd
+
+Function .onInit
+  SetRegView 64
+  ${IfNot} ${RunningX64}
+    MessageBox MB_ICONSTOP "This installer is for 64-bit Windows. Use Orvane's win32 zip instead." /SD IDOK
+    Abort
+  ${EndIf}
+  !insertmacro require_admin
+  ; Same or older: upgrade in place. Newer: leave it alone.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $0 != ""
+    ${VersionCompare} $0 "${VERSION}" $1
+    ${If} $1 == 1
+      MessageBox MB_ICONSTOP "Orvane $0 is installed, which is newer than ${VERSION}. Remove it first to install this one." /SD IDOK
+      Abort
+    ${EndIf}
+  ${EndIf}
+  ; For administrators' silent installs: /KEEPSAVER leaves the screen saver
+  ; choice alone, as unticking the box does.
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/KEEPSAVER" $1
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${section_choose}
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  SetRegView 64
+  !insertmacro require_admin
+FunctionEnd
+
+; Puts one remembered value back, or removes it when there was none.
+!macro restore_desktop_value memory_name desktop_name
+  ClearErrors
+  ReadRegStr $1 HKCU "${MEMORY_KEY}" "${memory_name}"
+  ${If} ${Errors}
+    DeleteRegValue HKCU "${DESKTOP_KEY}" "${desktop_name}"
+  ${Else}
+    WriteRegStr HKCU "${DESKTOP_KEY}" "${desktop_name}" $1
+  ${EndIf}
+!macroend
+
+Section "Uninstall"
+  SetRegView 64
+  ; A saver chosen since the install is the user's choice: leave it.
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  ReadRegDWORD $2 HKCU "${MEMORY_KEY}" "Remembered"
+  ${If} $0 == "$SYSDIR\Orvane.scr"
+    ${If} $2 == 1
+      !insertmacro restore_desktop_value "PreviousScreenSaver" "SCRNSAVE.EXE"
+      !insertmacro restore_desktop_value "PreviousScreenSaveActive" "ScreenSaveActive"
+    ${Else}
+      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${EndIf}
+  ${EndIf}
+  DeleteRegKey HKCU "${MEMORY_KEY}"
+
+  ${DisableX64FSRedirection}
+  Delete /REBOOTOK "$SYSDIR\Orvane.scr"
+  ${EnableX64FSRedirection}
+  Delete "$INSTDIR\supernova.ppm"
+  Delete "$INSTDIR\Orvane.ppm"
+  Delete "$INSTDIR\music.mid"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
