@@ -172,6 +172,9 @@ bool open_own_window(glx_window* w, bool full_screen, std::string* error) {
   XSetClassHint(w->dpy, w->window, &hint);
   w->delete_atom = XInternAtom(w->dpy, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(w->dpy, w->window, &w->delete_atom, 1);
+  long pid = getpid();
+  XChangeProperty(w->dpy, w->window, XInternAtom(w->dpy, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
   if (full_screen) {
     Atom state = XInternAtom(w->dpy, "_NET_WM_STATE_FULLSCREEN", False);
     XChangeProperty(w->dpy, w->window, XInternAtom(w->dpy, "_NET_WM_STATE", False), XA_ATOM, 32,

@@ -3,9 +3,11 @@
 #include <fluidsynth.h>
 
 #include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <thread>
 
 struct tune_synth {
@@ -25,6 +27,34 @@ void quiet_fluidsynth() {
   });
 }
 
+uint32_t be32(const std::string& b, size_t at) {
+  return uint32_t(uint8_t(b[at])) << 24 | uint8_t(b[at + 1]) << 16 | uint8_t(b[at + 2]) << 8 |
+         uint8_t(b[at + 3]);
+}
+
+// fluidsynth looks only at the first four bytes before it queues a file and
+// finds out at play time, silently, that the rest is broken: check the header
+// and that every promised track is there, whole.
+bool midi_file_is_whole(const std::string& path) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::string b;
+  char chunk[4096];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0 && b.size() < (64u << 20)) b.append(chunk, n);
+  fclose(f);
+  if (b.size() < 14 || b.compare(0, 4, "MThd") != 0 || be32(b, 4) != 6) return false;
+  const unsigned tracks = uint8_t(b[10]) << 8 | uint8_t(b[11]);
+  unsigned found = 0;
+  for (size_t at = 14; at + 8 <= b.size();) {
+    const uint32_t size = be32(b, at + 4);
+    if (size > b.size() - at - 8) return false;
+    if (b.compare(at, 4, "MTrk") == 0) ++found;
+    at += 8 + size;
+  }
+  return tracks > 0 && found >= tracks;
+}
+
 }  // namespace
 
 tune_synth* tune_open(const std::string& tune, const std::string& sound_font, int passes,
@@ -34,7 +64,7 @@ tune_synth* tune_open(const std::string& tune, const std::string& sound_font, in
     *error = "cannot load the sound font " + sound_font;
     return nullptr;
   }
-  if (!fluid_is_midifile(tune.c_str())) {
+  if (!midi_file_is_whole(tune)) {
     *error = "cannot read the tune " + tune + " as a MIDI file";
     return nullptr;
   }
