@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -263,6 +264,37 @@ void load_fps_font(Display* dpy) {
   XFreeFont(dpy, font);
 }
 
+// Frames, wall time and processor time from the first frame to the end, so
+// that -fps also leaves the average behind on standard output.
+class run_meter {
+ public:
+  void frame() {
+    if (frames_++ == 0) {
+      start_ = std::chrono::steady_clock::now();
+      start_cpu_ = cpu_seconds();
+    }
+  }
+  void report() const {
+    if (frames_ < 2) return;
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const double cpu = cpu_seconds() - start_cpu_;
+    printf("orvane: %ld frames in %.2f s: %.1f frames a second, %.0f%% of one processor\n",
+           frames_, wall, (frames_ - 1) / wall, 100.0 * cpu / wall);
+  }
+
+ private:
+  static double cpu_seconds() {
+    struct rusage use {};
+    getrusage(RUSAGE_SELF, &use);
+    return use.ru_utime.tv_sec + use.ru_stime.tv_sec +
+           (use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+  }
+  long frames_ = 0;
+  std::chrono::steady_clock::time_point start_;
+  double start_cpu_ = 0;
+};
+
 void release(glx_window* w) {
   if (w->context) {
     glXMakeCurrent(w->dpy, None, nullptr);
@@ -342,7 +374,9 @@ int run_hack(const hack_options& options) {
 
   const auto delay = std::chrono::microseconds(options.delay_us);
   auto next_frame = std::chrono::steady_clock::now();
+  run_meter meter;
   while (wait_until(&w, next_frame)) {
+    meter.frame();
     fps_tick();
     scene_draw();
     if (options.show_fps) draw_fps_label(draw_x_font_text);
@@ -356,6 +390,7 @@ int run_hack(const hack_options& options) {
     if (next_frame < now) next_frame = now;
   }
   music.stop(500);
+  if (options.show_fps) meter.report();
   release(&w);
   return 0;
 }
