@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "fps_label.h"
 #include "main.h"
 #include "qxtexture.h"
 #include "tools/logo.h"
 #include "tools/shapes.h"
-#include "fps_label.h"
 #include "tools/text_drawing.h"
 
 namespace {

@@ -58,8 +58,7 @@ Window watched_window = 0;
 volatile bool watched_window_gone = false;
 
 int on_x_error(Display*, XErrorEvent* e) {
-  if (e->resourceid == watched_window || e->error_code == BadWindow ||
-      e->error_code == BadDrawable)
+  if (e->resourceid == watched_window || e->error_code == BadWindow || e->error_code == BadDrawable)
     watched_window_gone = true;
   return 0;
 }
@@ -147,8 +146,8 @@ bool adopt_window(glx_window* w, Window window, std::string* error) {
 }
 
 bool open_own_window(glx_window* w, bool full_screen, std::string* error) {
-  int attributes[] = {GLX_RGBA, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1,
-                      GLX_DEPTH_SIZE, 1, GLX_DOUBLEBUFFER, None};
+  int attributes[] = {GLX_RGBA, GLX_RED_SIZE,   1, GLX_GREEN_SIZE,   1,   GLX_BLUE_SIZE,
+                      1,        GLX_DEPTH_SIZE, 1, GLX_DOUBLEBUFFER, None};
   const int screen = DefaultScreen(w->dpy);
   XVisualInfo* vi = glXChooseVisual(w->dpy, screen, attributes);
   if (!vi) {
@@ -163,9 +162,9 @@ bool open_own_window(glx_window* w, bool full_screen, std::string* error) {
   swa.event_mask = StructureNotifyMask | ExposureMask;
   w->width = full_screen ? DisplayWidth(w->dpy, screen) : 640;
   w->height = full_screen ? DisplayHeight(w->dpy, screen) : 360;
-  w->window = XCreateWindow(w->dpy, root, 0, 0, w->width, w->height, 0, vi->depth, InputOutput,
-                            vi->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
-                            &swa);
+  w->window =
+      XCreateWindow(w->dpy, root, 0, 0, w->width, w->height, 0, vi->depth, InputOutput, vi->visual,
+                    CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &swa);
   w->ours = true;
   watched_window = w->window;
   XStoreName(w->dpy, w->window, "Orvane");
@@ -279,8 +278,8 @@ class run_meter {
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const double cpu = cpu_seconds() - start_cpu_;
-    printf("orvane: %ld frames in %.2f s: %.1f frames a second, %.0f%% of one processor\n",
-           frames_, wall, (frames_ - 1) / wall, 100.0 * cpu / wall);
+    printf("orvane: %ld frames in %.2f s: %.1f frames a second, %.0f%% of one processor\n", frames_,
+           wall, (frames_ - 1) / wall, 100.0 * cpu / wall);
   }
 
  private:

@@ -44,8 +44,7 @@ const char* hack_usage() {
          "Options take one dash or two.\n";
 }
 
-bool parse_hack_options(int argc, const char* const* argv, hack_options* out,
-                        std::string* error) {
+bool parse_hack_options(int argc, const char* const* argv, hack_options* out, std::string* error) {
   for (int i = 1; i < argc; ++i) {
     std::string word = argv[i];
     if (word.size() < 2 || word[0] != '-') {
@@ -68,8 +67,8 @@ bool parse_hack_options(int argc, const char* const* argv, hack_options* out,
       if (i + 1 < argc) return argv[++i];
       return nullptr;
     };
-    const bool takes_value = name == "window-id" || name == "delay" || name == "seed" ||
-                             name == "soundfont";
+    const bool takes_value =
+        name == "window-id" || name == "delay" || name == "seed" || name == "soundfont";
     if (has_inline && !takes_value) {
       *error = "option " + word + " takes no value";
       return false;

@@ -3,8 +3,8 @@
 #include <fluidsynth.h>
 
 #include <chrono>
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <string>

@@ -1,11 +1,12 @@
 // The hack's command line and where it decides to draw.
+#include "hack_options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "glx_host.h"
-#include "hack_options.h"
 
 namespace {
 
@@ -53,11 +54,20 @@ TEST(hack_options, WindowIdsInDecimalOrHex) {
 }
 
 TEST(hack_options, BadValuesAndUnknownWordsAreRefusedWithAReason) {
-  const std::vector<std::vector<const char*>> cases = {
-      {"--bogus"},          {"-delay"},          {"-delay", "-1"},     {"-delay", "1e3"},
-      {"-delay", "20000000"}, {"--seed", "4294967296"}, {"-window-id", "zero"},
-      {"--soundfont"},      {"--soundfont="},    {"--music=yes"},      {"stray"},
-      {"-"},                {"-window", "-window-id", "5"}, {"-root", "-window"}};
+  const std::vector<std::vector<const char*>> cases = {{"--bogus"},
+                                                       {"-delay"},
+                                                       {"-delay", "-1"},
+                                                       {"-delay", "1e3"},
+                                                       {"-delay", "20000000"},
+                                                       {"--seed", "4294967296"},
+                                                       {"-window-id", "zero"},
+                                                       {"--soundfont"},
+                                                       {"--soundfont="},
+                                                       {"--music=yes"},
+                                                       {"stray"},
+                                                       {"-"},
+                                                       {"-window", "-window-id", "5"},
+                                                       {"-root", "-window"}};
   for (const auto& c : cases) {
     hack_options o;
     std::string error;

@@ -51,8 +51,7 @@ bool hack_process::wait_exit(int ms, int* code) {
   wait_until_true([&] { return !running(); }, ms);
   if (!reaped_) return false;
   if (exit_seconds_ < 0)
-    exit_seconds_ =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    exit_seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (!WIFEXITED(status_)) return false;
   *code = WEXITSTATUS(status_);
   return true;

@@ -5,7 +5,6 @@
 #include <sys/types.h>
 
 #include <ctime>
-
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,7 +36,9 @@ bool wait_until_true(F done, int ms) {
   for (int waited = 0;; waited += 20) {
     if (done()) return true;
     if (waited >= ms) return false;
-    struct timespec t {0, 20 * 1000 * 1000};
+    struct timespec t {
+      0, 20 * 1000 * 1000
+    };
     nanosleep(&t, nullptr);
   }
 }

@@ -96,8 +96,8 @@ TEST_F(hack_window, WindowIdDrawsWithTheRateAndDestroyingTheWindowEndsIt) {
                     {{"XSCREENSAVER_WINDOW", ""}}, dir.file("stderr.txt"));
   EXPECT_TRUE(wait_until_true([&] { return shows_nebula(dpy, w); }, kDeadline)) << errors();
   // The rate appears after the first 100 frames, top left.
-  EXPECT_TRUE(wait_until_true(
-      [&] { return lit_fraction(dpy, w, 0.0, 0.0, 0.2, 0.08) > 0.01; }, kDeadline));
+  EXPECT_TRUE(
+      wait_until_true([&] { return lit_fraction(dpy, w, 0.0, 0.0, 0.2, 0.08) > 0.01; }, kDeadline));
 
   XDestroyWindow(dpy, w);
   XSync(dpy, False);
@@ -110,8 +110,8 @@ TEST_F(hack_window, OwnWindowShowsTheNebulaAndSigintEndsIt) {
   hack_process hack({"-window", "--seed", "2"}, {{"XSCREENSAVER_WINDOW", ""}},
                     dir.file("stderr.txt"));
   Window own = 0;
-  ASSERT_TRUE(wait_until_true([&] { return (own = window_of_pid(dpy, hack.pid())) != 0; },
-                              kDeadline))
+  ASSERT_TRUE(
+      wait_until_true([&] { return (own = window_of_pid(dpy, hack.pid())) != 0; }, kDeadline))
       << errors();
   EXPECT_TRUE(wait_until_true([&] { return shows_nebula(dpy, own); }, kDeadline)) << errors();
   kill(hack.pid(), SIGINT);
@@ -127,8 +127,8 @@ TEST_F(hack_window, WindowsItCannotDrawOnGiveExitOneAndOneLine) {
     int code = -1;
     ASSERT_TRUE(hack.wait_exit(kDeadline, &code));
     EXPECT_EQ(1, code);
-    EXPECT_NE(std::string::npos, errors().find("orvane: window " + hex_id(input_only) +
-                                               " has no OpenGL visual"))
+    EXPECT_NE(std::string::npos,
+              errors().find("orvane: window " + hex_id(input_only) + " has no OpenGL visual"))
         << errors();
   }
   {
@@ -141,8 +141,7 @@ TEST_F(hack_window, WindowsItCannotDrawOnGiveExitOneAndOneLine) {
         << errors();
   }
   {
-    hack_process hack({"--root"}, {{"XSCREENSAVER_WINDOW", "window-7"}},
-                      dir.file("stderr.txt"));
+    hack_process hack({"--root"}, {{"XSCREENSAVER_WINDOW", "window-7"}}, dir.file("stderr.txt"));
     int code = -1;
     ASSERT_TRUE(hack.wait_exit(kDeadline, &code));
     EXPECT_EQ(1, code);

@@ -1,5 +1,7 @@
 // The tune through the player's own set-up, rendered to WAV files instead of
 // a sound card, and the player's one line when it cannot play.
+#include "tune_player.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +13,6 @@
 #include "gl_test_env.h"
 #include "hack_process.h"
 #include "main.h"
-#include "tune_player.h"
 
 namespace {
 
@@ -120,8 +121,7 @@ TEST(tune, MissingSoundFontOrTuneIsOneReasonNotACrash) {
 
   // A file that is not a sound font at all.
   error.clear();
-  EXPECT_EQ(nullptr, tune_open(asset_path("music.mid"), asset_path("music.mid"), 1, kRate,
-                               &error));
+  EXPECT_EQ(nullptr, tune_open(asset_path("music.mid"), asset_path("music.mid"), 1, kRate, &error));
   EXPECT_NE(std::string::npos, error.find("sound font"));
 }
 

@@ -15,12 +15,11 @@ Window make_test_window(Display* dpy, int width, int height, bool input_only) {
   XSetWindowAttributes a{};
   a.background_pixel = BlackPixel(dpy, screen);
   a.event_mask = StructureNotifyMask;
-  Window w = input_only
-                 ? XCreateWindow(dpy, RootWindow(dpy, screen), 0, 0, width, height, 0, 0,
-                                 InputOnly, CopyFromParent, CWEventMask, &a)
-                 : XCreateWindow(dpy, RootWindow(dpy, screen), 0, 0, width, height, 0,
-                                 CopyFromParent, InputOutput, CopyFromParent,
-                                 CWBackPixel | CWEventMask, &a);
+  Window w = input_only ? XCreateWindow(dpy, RootWindow(dpy, screen), 0, 0, width, height, 0, 0,
+                                        InputOnly, CopyFromParent, CWEventMask, &a)
+                        : XCreateWindow(dpy, RootWindow(dpy, screen), 0, 0, width, height, 0,
+                                        CopyFromParent, InputOutput, CopyFromParent,
+                                        CWBackPixel | CWEventMask, &a);
   XMapWindow(dpy, w);
   XSync(dpy, False);
   wait_until_true(
@@ -74,14 +73,16 @@ private_x_server::private_x_server(int depth) {
     close(fds[0]);
     const std::string fd = std::to_string(fds[1]);
     const std::string screen = "320x240x" + std::to_string(depth);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-           "-nolisten", "tcp", static_cast<char*>(nullptr));
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
+           "tcp", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
   // Xvfb writes its display number once it accepts clients.
   std::string number;
-  struct pollfd p {fds[0], POLLIN, 0};
+  struct pollfd p {
+    fds[0], POLLIN, 0
+  };
   char c;
   while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
   close(fds[0]);
