@@ -46,11 +46,17 @@ fi
 work=$(mktemp -d /tmp/orvane-xscreensaver-XXXXXX)
 xvfb_pid=
 daemon_pid=
+# stop PID: asks it to end, then insists; the daemon reaps its own hacks if it can.
+stop() {
+  kill -TERM "$1" 2>/dev/null || return 0
+  waits_for 10 bash -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+}
 cleanup() {
   local pid
+  [ -n "$daemon_pid" ] && stop "$daemon_pid"
   for pid in $(pgrep -u "$user" -f "^$work/orvane" 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
-  [ -n "$daemon_pid" ] && kill -KILL "$daemon_pid" 2>/dev/null && wait "$daemon_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill -TERM "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && stop "$xvfb_pid"
   rm -rf "$work"
 }
 trap cleanup EXIT
