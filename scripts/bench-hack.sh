@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Frame rate and processor use of the saver at 1920 x 1080 on the software
 # renderer, paced at 60 frames a second (-delay 16666) and unpaced (-delay 0).
-# Prints figures; asserts nothing. Usage: bench-hack.sh [BUILD_DIR] [SECONDS]
+# Prints figures; asserts nothing.
+# Usage: bench-hack.sh [BUILD_DIR] [SECONDS] [WIDTHxHEIGHT]   (default build 15 1920x1080)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 seconds=${2:-15}
+size=${3:-1920x1080}
 hack=$build/src/linux/orvane
 [ -x "$hack" ] || { echo "bench-hack: build $hack first" >&2; exit 1; }
 export ORVANE_DATA_DIR=${ORVANE_DATA_DIR:-$PWD/$build/data}
@@ -17,12 +19,12 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 ${size}x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 150); do grep -q '[0-9]' "$work/display" && break; sleep 0.2; done
 export DISPLAY=:$(head -n1 "$work/display")
 
-echo "bench-hack: 1920x1080 on $(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg), ${seconds} s each"
+echo "bench-hack: $size on $(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg), ${seconds} s each"
 for delay in 16666 0; do
   "$hack" -root -fps -delay "$delay" --seed 1 >"$work/out" 2>/dev/null &
   pid=$!
