@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Set up, build, and show the nebula: in a window where a display exists,
-# otherwise on a virtual display, writing a few captures.
+# Set up, build, and show the nebula: where a display exists, the saver itself
+# in a window (demo.sh --viewer: the developer viewer instead), otherwise the
+# viewer on a virtual display, writing a few captures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh demo
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target orvane-viewer orvane_assets
+cmake --build build --target orvane-viewer orvane orvane_assets
 viewer=build/apps/viewer/orvane-viewer
 export ORVANE_DATA_DIR=$PWD/build/data
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "demo: showing the nebula; press Escape to quit"
-  exec "$viewer" "$@"
+  if [ "${1:-}" = --viewer ]; then
+    shift
+    echo "demo: showing the nebula in the viewer; press Escape to quit"
+    exec "$viewer" "$@"
+  fi
+  echo "demo: showing the saver in a window; close the window (or Ctrl+C) to quit"
+  exec build/src/linux/orvane -window "$@"
 fi
 
 out=$PWD/build/captures

@@ -7,9 +7,13 @@ set -euo pipefail
 profile=${1:-test}
 packages=(cmake ninja-build g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
           xvfb xauth x11-utils netpbm)
+# The Linux saver: fluidsynth plays its tune with the General MIDI sound font.
+packages+=(libfluidsynth-dev timgm6mb-soundfont)
 if [ "$profile" = test ]; then
   packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
              mingw-w64 wine64 wine)
+  # The real xscreensaver daemon drives the saver; xwd reads back its screen.
+  packages+=(xscreensaver x11-apps procps)
 fi
 # Release files (release.sh): cross compilers, installer maker, zip, Debian packaging.
 if [ "$profile" = test ] || [ "$profile" = release ]; then

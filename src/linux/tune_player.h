@@ -1,0 +1,40 @@
+// The tune through libfluidsynth: a General MIDI sound font, our MIDI file,
+// looped. The saver plays it live on a thread of its own; the tests render the
+// same set-up into a WAV file.
+#pragma once
+
+#include <memory>
+#include <string>
+
+struct tune_synth;  // settings, synthesiser, sound font and MIDI player
+
+// Builds the synthesiser, loads the sound font and queues the tune for
+// `passes` plays (-1: for ever). sample_rate 0 keeps fluidsynth's default.
+// Returns null and says why in `error` when something is missing or unreadable.
+tune_synth* tune_open(const std::string& tune, const std::string& sound_font, int passes,
+                      double sample_rate, std::string* error);
+void tune_close(tune_synth* synth);
+
+// Renders all passes into a WAV file through fluidsynth's file renderer.
+bool tune_render_wav(tune_synth* synth, const std::string& path, std::string* error);
+
+// Live playback that never holds up the caller: loading the sound font and
+// opening the audio output happen on the player's thread, and a failure is one
+// line on standard error, after which the player simply stays silent.
+class tune_player {
+ public:
+  tune_player();
+  ~tune_player();  // stops as stop(500) does
+  void start(const std::string& tune, const std::string& sound_font);
+  // Asks the player to stop and waits up to `wait_ms` for it to let go of the
+  // audio output; a player still stuck in the sound system is left behind.
+  void stop(int wait_ms);
+  // True once the player is making sound (tests and diagnostics).
+  bool playing() const;
+  // True once the player thread has finished, whether it played or failed.
+  bool finished() const;
+
+ private:
+  struct shared;
+  std::shared_ptr<shared> state_;
+};

@@ -1,0 +1,44 @@
+// The hack as a child process: started with chosen arguments and environment,
+// its standard error kept in a file, its end awaited with a deadline.
+#pragma once
+
+#include <sys/types.h>
+
+#include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
+
+class hack_process {
+ public:
+  // env: extra NAME=VALUE pairs; a pair with an empty value removes the name.
+  hack_process(const std::vector<std::string>& args,
+               const std::vector<std::pair<std::string, std::string>>& env,
+               const std::string& stderr_path);
+  ~hack_process();  // kills a child still running
+  pid_t pid() const { return pid_; }
+  bool running();
+  // Waits up to `ms` for the end; true with the exit code when it exited by
+  // itself, false when it is still running or was killed by a signal.
+  bool wait_exit(int ms, int* code);
+  double seconds_to_exit() const { return exit_seconds_; }
+
+ private:
+  pid_t pid_ = -1;
+  int status_ = 0;
+  bool reaped_ = false;
+  double exit_seconds_ = -1;
+};
+
+// Polls `done` every 20 ms until it holds or `ms` pass.
+template <class F>
+bool wait_until_true(F done, int ms) {
+  for (int waited = 0;; waited += 20) {
+    if (done()) return true;
+    if (waited >= ms) return false;
+    struct timespec t {
+      0, 20 * 1000 * 1000
+    };
+    nanosleep(&t, nullptr);
+  }
+}

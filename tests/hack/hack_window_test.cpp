@@ -1,0 +1,185 @@
+// The hack as the daemon runs it: drawing into a window someone else made,
+// following its size, and ending on a signal or when the window goes.
+#include <gtest/gtest.h>
+// clang-format off
+#include "x_screen.h"
+// clang-format on
+#include <X11/Xatom.h>
+#include <signal.h>
+
+#include <cstdio>
+
+#include "gl_test_env.h"
+#include "hack_process.h"
+
+namespace {
+
+constexpr int kDeadline = 20000;  // ms; generous, for a loaded machine
+
+std::string hex_id(Window w) {
+  char text[32];
+  snprintf(text, sizeof text, "0x%lx", w);
+  return text;
+}
+
+// The title sits right of and below the centre at any aspect; the cloud
+// fills the middle.
+bool title_lit(Display* dpy, Window w) {
+  return lit_fraction(dpy, w, 0.70, 0.69, 0.85, 0.77) > 0.01;
+}
+bool cloud_lit(Display* dpy, Window w) {
+  return lit_fraction(dpy, w, 0.40, 0.35, 0.60, 0.65) > 0.05;
+}
+bool shows_nebula(Display* dpy, Window w) { return title_lit(dpy, w) && cloud_lit(dpy, w); }
+
+// The top-level window whose _NET_WM_PID names `pid`, or 0.
+Window window_of_pid(Display* dpy, pid_t pid) {
+  const Atom pid_atom = XInternAtom(dpy, "_NET_WM_PID", False);
+  Window root = DefaultRootWindow(dpy), parent, *children = nullptr;
+  unsigned count = 0;
+  Window found = 0;
+  if (!XQueryTree(dpy, root, &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    Atom type;
+    int format;
+    unsigned long items, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(dpy, children[i], pid_atom, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &items, &after, &data) == Success &&
+        data && items == 1 && static_cast<pid_t>(*reinterpret_cast<long*>(data)) == pid) {
+      XWindowAttributes a;
+      if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable)
+        found = children[i];
+    }
+    if (data) XFree(data);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+class hack_window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dpy = XOpenDisplay(nullptr);
+    ASSERT_NE(nullptr, dpy);
+  }
+  void TearDown() override {
+    if (dpy) XCloseDisplay(dpy);
+  }
+  std::string errors() { return read_file_bytes(dir.file("stderr.txt")); }
+  Display* dpy = nullptr;
+  temp_dir dir;
+};
+
+TEST_F(hack_window, DrawsIntoTheDaemonsWindowFollowsResizeAndEndsOnSigterm) {
+  Window w = make_test_window(dpy, 640, 360);
+  hack_process hack({"--root", "--seed", "1"}, {{"XSCREENSAVER_WINDOW", hex_id(w)}},
+                    dir.file("stderr.txt"));
+  EXPECT_TRUE(wait_until_true([&] { return shows_nebula(dpy, w); }, kDeadline)) << errors();
+
+  // A taller window: drawn at the old size, the box where the title now
+  // belongs would stay black.
+  XResizeWindow(dpy, w, 960, 720);
+  XSync(dpy, False);
+  EXPECT_TRUE(wait_until_true([&] { return shows_nebula(dpy, w); }, kDeadline)) << errors();
+
+  kill(hack.pid(), SIGTERM);
+  int code = -1;
+  ASSERT_TRUE(hack.wait_exit(kDeadline, &code)) << "still running or killed";
+  EXPECT_EQ(0, code) << errors();
+  printf("orvane ended %.3f s after SIGTERM\n", hack.seconds_to_exit());
+}
+
+TEST_F(hack_window, WindowIdDrawsWithTheRateAndDestroyingTheWindowEndsIt) {
+  Window w = make_test_window(dpy, 640, 360);
+  hack_process hack({"-window-id", std::to_string(w), "-fps", "-delay", "0"},
+                    {{"XSCREENSAVER_WINDOW", ""}}, dir.file("stderr.txt"));
+  EXPECT_TRUE(wait_until_true([&] { return shows_nebula(dpy, w); }, kDeadline)) << errors();
+  // The rate appears after the first 100 frames, top left.
+  EXPECT_TRUE(
+      wait_until_true([&] { return lit_fraction(dpy, w, 0.0, 0.0, 0.2, 0.08) > 0.01; }, kDeadline));
+
+  XDestroyWindow(dpy, w);
+  XSync(dpy, False);
+  int code = -1;
+  ASSERT_TRUE(hack.wait_exit(kDeadline, &code)) << "still running or killed";
+  EXPECT_EQ(0, code) << errors();
+}
+
+TEST_F(hack_window, OwnWindowShowsTheNebulaAndSigintEndsIt) {
+  hack_process hack({"-window", "--seed", "2"}, {{"XSCREENSAVER_WINDOW", ""}},
+                    dir.file("stderr.txt"));
+  Window own = 0;
+  ASSERT_TRUE(
+      wait_until_true([&] { return (own = window_of_pid(dpy, hack.pid())) != 0; }, kDeadline))
+      << errors();
+  EXPECT_TRUE(wait_until_true([&] { return shows_nebula(dpy, own); }, kDeadline)) << errors();
+  kill(hack.pid(), SIGINT);
+  int code = -1;
+  ASSERT_TRUE(hack.wait_exit(kDeadline, &code));
+  EXPECT_EQ(0, code) << errors();
+}
+
+TEST_F(hack_window, WindowsItCannotDrawOnGiveExitOneAndOneLine) {
+  Window input_only = make_test_window(dpy, 64, 64, true);
+  {
+    hack_process hack({"-window-id", hex_id(input_only)}, {}, dir.file("stderr.txt"));
+    int code = -1;
+    ASSERT_TRUE(hack.wait_exit(kDeadline, &code));
+    EXPECT_EQ(1, code);
+    EXPECT_NE(std::string::npos,
+              errors().find("orvane: window " + hex_id(input_only) + " has no OpenGL visual"))
+        << errors();
+  }
+  {
+    // Nothing on the server has this id.
+    hack_process hack({"-window-id", "0x1ffffff0"}, {}, dir.file("stderr.txt"));
+    int code = -1;
+    ASSERT_TRUE(hack.wait_exit(kDeadline, &code));
+    EXPECT_EQ(1, code);
+    EXPECT_NE(std::string::npos, errors().find("orvane: there is no window 0x1ffffff0"))
+        << errors();
+  }
+  {
+    hack_process hack({"--root"}, {{"XSCREENSAVER_WINDOW", "window-7"}}, dir.file("stderr.txt"));
+    int code = -1;
+    ASSERT_TRUE(hack.wait_exit(kDeadline, &code));
+    EXPECT_EQ(1, code);
+    EXPECT_NE(std::string::npos,
+              errors().find("orvane: XSCREENSAVER_WINDOW is not a window id: window-7"));
+  }
+}
+
+TEST_F(hack_window, EightBitVisualHasNoGlAndIsRefused) {
+  private_x_server server(8);
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  Display* eight = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(nullptr, eight);
+  Window w = make_test_window(eight, 64, 64);
+  for (const bool own : {false, true}) {
+    std::vector<std::string> args = {"-window-id", hex_id(w)};
+    if (own) args = {"-window"};
+    hack_process hack(args, {{"DISPLAY", server.display()}}, dir.file("stderr.txt"));
+    int code = -1;
+    ASSERT_TRUE(hack.wait_exit(kDeadline, &code));
+    EXPECT_EQ(1, code);
+    const std::string expected =
+        own ? "orvane: the X display offers no double-buffered OpenGL visual"
+            : "orvane: window " + hex_id(w) + " has no OpenGL visual";
+    EXPECT_NE(std::string::npos, errors().find(expected)) << errors();
+  }
+  XCloseDisplay(eight);
+}
+
+TEST_F(hack_window, MissingPictureEndsWithTheSaversLineAndExitOne) {
+  temp_dir empty;
+  Window w = make_test_window(dpy, 64, 64);
+  hack_process hack({"-window-id", hex_id(w)}, {{"ORVANE_DATA_DIR", empty.path()}},
+                    dir.file("stderr.txt"));
+  int code = -1;
+  ASSERT_TRUE(hack.wait_exit(kDeadline, &code));
+  EXPECT_EQ(1, code);
+  EXPECT_NE(std::string::npos, errors().find("Texture setup error. main.cpp, ")) << errors();
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// The tune through the player's own set-up, rendered to WAV files instead of
+// a sound card, and the player's one line when it cannot play.
+#include "tune_player.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gl_test_env.h"
+#include "hack_process.h"
+#include "main.h"
+
+namespace {
+
+const char* const kSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
+constexpr double kRate = 22050;
+
+struct wav {
+  int channels = 0;
+  int rate = 0;
+  std::vector<int16_t> samples;  // interleaved
+  double seconds() const { return rate && channels ? double(samples.size()) / channels / rate : 0; }
+  // Root mean square over [from, to) seconds, in full-scale units.
+  double rms(double from, double to) const {
+    const size_t a = static_cast<size_t>(from * rate) * channels;
+    const size_t b = std::min(samples.size(), static_cast<size_t>(to * rate) * channels);
+    double sum = 0;
+    for (size_t i = a; i < b; ++i) sum += double(samples[i]) * samples[i];
+    return b > a ? std::sqrt(sum / (b - a)) / 32768.0 : 0;
+  }
+  // End of the last half second that is more than a whisper; the renderer
+  // keeps going while the last notes ring out into silence.
+  double audible_seconds() const {
+    double end = 0;
+    for (double t = 0; t < seconds(); t += 0.5)
+      if (rms(t, t + 0.5) > 0.001) end = t + 0.5;
+    return end;
+  }
+};
+
+uint32_t le32(const std::string& b, size_t at) {
+  return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8 | uint8_t(b[at + 2]) << 16 |
+         uint32_t(uint8_t(b[at + 3])) << 24;
+}
+uint16_t le16(const std::string& b, size_t at) { return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8; }
+
+// A 16-bit PCM RIFF file, chunk by chunk.
+bool read_wav(const std::string& path, wav* out) {
+  const std::string b = read_file_bytes(path);
+  if (b.size() < 12 || b.compare(0, 4, "RIFF") || b.compare(8, 4, "WAVE")) return false;
+  for (size_t at = 12; at + 8 <= b.size();) {
+    const std::string id = b.substr(at, 4);
+    const size_t size = le32(b, at + 4);
+    if (id == "fmt ") {
+      if (le16(b, at + 8) != 1 || le16(b, at + 22) != 16) return false;
+      out->channels = le16(b, at + 10);
+      out->rate = static_cast<int>(le32(b, at + 12));
+    } else if (id == "data") {
+      const size_t n = std::min(size, b.size() - at - 8) / 2;
+      out->samples.resize(n);
+      std::memcpy(out->samples.data(), b.data() + at + 8, n * 2);
+    }
+    at += 8 + size + (size & 1);
+  }
+  return out->channels > 0 && !out->samples.empty();
+}
+
+bool render(int passes, const std::string& path, std::string* error) {
+  tune_synth* s = tune_open(asset_path("music.mid"), kSoundFont, passes, kRate, error);
+  if (!s) return false;
+  const bool ok = tune_render_wav(s, path, error);
+  tune_close(s);
+  return ok;
+}
+
+TEST(tune, OnePassIsSixtySecondsOfSoundAndTheLoopPlaysItAgain) {
+  temp_dir dir;
+  std::string error;
+  ASSERT_TRUE(render(1, dir.file("once.wav"), &error)) << error;
+  ASSERT_TRUE(render(2, dir.file("twice.wav"), &error)) << error;
+  wav once, twice;
+  ASSERT_TRUE(read_wav(dir.file("once.wav"), &once));
+  ASSERT_TRUE(read_wav(dir.file("twice.wav"), &twice));
+  EXPECT_EQ(static_cast<int>(kRate), once.rate);
+  EXPECT_NEAR(60.5, once.audible_seconds(), 1.0);
+  EXPECT_NEAR(120.5, twice.audible_seconds(), 1.5);
+
+  // Audible but not clipping, all through the tune.
+  const double level = once.rms(0, 60);
+  EXPECT_GT(level, 0.005);
+  EXPECT_LT(level, 0.5);
+  for (double t = 0; t + 10 <= 60; t += 10) EXPECT_GT(once.rms(t, t + 10), 0.002) << t;
+
+  // The second pass starts as the first ends and opens as the first did.
+  const double opening = once.rms(0, 5);
+  EXPECT_NEAR(opening, twice.rms(60, 65), 0.3 * opening);
+  for (double t = 60; t + 10 <= 120; t += 10) EXPECT_GT(twice.rms(t, t + 10), 0.002) << t;
+}
+
+TEST(tune, MissingSoundFontOrTuneIsOneReasonNotACrash) {
+  std::string error;
+  EXPECT_EQ(nullptr, tune_open(asset_path("music.mid"), "/nonexistent/gm.sf2", 1, kRate, &error));
+  EXPECT_EQ("cannot load the sound font /nonexistent/gm.sf2", error);
+
+  temp_dir dir;
+  write_file_bytes(dir.file("not.mid"), "MThd but not really");
+  error.clear();
+  EXPECT_EQ(nullptr, tune_open(dir.file("not.mid"), kSoundFont, 1, kRate, &error));
+  EXPECT_EQ("cannot read the tune " + dir.file("not.mid") + " as a MIDI file", error);
+
+  // Our own tune cut short: the last track's end is missing.
+  const std::string whole = read_file_bytes(asset_path("music.mid"));
+  write_file_bytes(dir.file("cut.mid"), whole.substr(0, whole.size() - 40));
+  error.clear();
+  EXPECT_EQ(nullptr, tune_open(dir.file("cut.mid"), kSoundFont, 1, kRate, &error));
+  EXPECT_NE(std::string::npos, error.find("as a MIDI file")) << error;
+
+  // A file that is not a sound font at all.
+  error.clear();
+  EXPECT_EQ(nullptr, tune_open(asset_path("music.mid"), asset_path("music.mid"), 1, kRate, &error));
+  EXPECT_NE(std::string::npos, error.find("sound font"));
+}
+
+TEST(tune, PlayerWithoutSoundFontPrintsOnlyItsLineAndStaysSilent) {
+  stream_capture err(2);
+  tune_player player;
+  player.start(asset_path("music.mid"), "/nonexistent/gm.sf2");
+  ASSERT_TRUE(wait_until_true([&] { return player.finished(); }, 20000));
+  EXPECT_FALSE(player.playing());
+  player.stop(1000);
+  EXPECT_EQ("orvane: music off: cannot load the sound font /nonexistent/gm.sf2\n", err.text());
+}
+
+}  // namespace
