@@ -30,10 +30,12 @@ native_tests() {
 }
 
 count "native tests" native_tests
+count "xscreensaver" bash "$root/scripts/test-xscreensaver.sh" "$root/build"
 count "sanitizer tests" bash "$root/scripts/test-sanitizers.sh"
 count "soak" bash "$root/scripts/soak.sh"
 count "fuzzing" bash "$root/scripts/test-fuzz.sh" 20
 count "windows" bash "$root/scripts/test-windows.sh" "$root/build"
+count "release" bash "$root/scripts/test-release.sh"
 
 echo "suites: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
