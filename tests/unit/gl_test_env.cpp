@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -32,13 +33,21 @@ class gl_environment : public ::testing::Environment {
 
 }  // namespace
 
-void resize_test_window(int width, int height) {
-  glutReshapeWindow(width, height);
-  for (int i = 0; i < 2000; ++i) {
+bool pump_until(const std::function<bool()>& done, int deadline_ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadline_ms);
+  for (;;) {
     glutMainLoopEvent();
-    if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height) break;
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() > deadline) return false;
     usleep(1000);
   }
+}
+
+void resize_test_window(int width, int height) {
+  glutReshapeWindow(width, height);
+  pump_until([&] {
+    return glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height;
+  });
   // The driver takes the new size for its buffers at the next swap.
   glutSwapBuffers();
   glViewport(0, 0, width, height);
