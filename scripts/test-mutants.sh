@@ -64,7 +64,7 @@ run_suite() {
   case $1 in
     native)
       (cd "$build" && xvfb-run -a -s "-screen 0 1280x720x24" \
-        ctest -j2 --stop-on-failure --timeout 120 --no-tests=error)
+        ctest -j2 --stop-on-failure --timeout 120 --no-tests=error --output-on-failure)
       ;;
     windows)
       (cd "$copy" && bash scripts/test-windows.sh "$build")

@@ -2,6 +2,7 @@ orvane_unit_test(tools_test
   tools_commands_test.cpp
   tools_text_test.cpp
   tools_shapes_test.cpp
+  tools_surfaces_test.cpp
   gl_feedback.cpp)
 
 # The viewer's use of the toolkit: options and pointer routing.
