@@ -229,8 +229,8 @@ TEST_F(scene_test, frame_shows_the_title_lower_right_and_the_glow_around_the_cen
   EXPECT_GT(lower_right_band, mean(0, 0, 160, 90) + 5.0);
 }
 
-TEST_F(scene_test, first_frame_uses_default_blending_and_later_frames_additive) {
-  // A fresh context state as after set-up: default blend and environment.
+// The first frame itself is drawn in first_frame_test, in a process of its own.
+TEST_F(scene_test, a_frame_leaves_additive_blending_and_the_decal_environment) {
   glBlendFunc(GL_ONE, GL_ZERO);
   glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   GLint src = 0, dst = 0, env = 0;
