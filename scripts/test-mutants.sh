@@ -37,14 +37,21 @@ log=$scratch/log
 mkdir -p "$copy" "$build" "$log"
 
 # The scratch copy: the working tree as it stands, without builds or history.
-# Files that did not change keep their times, so the build stays incremental.
+# Only files whose content differs are copied, and they get a fresh time (an
+# old time could be older than objects built from their earlier content), so
+# the build stays incremental and right.
 sync_copy() {
-  local wanted=$scratch/files.txt present=$scratch/present.txt
+  local wanted=$scratch/files.txt present=$scratch/present.txt f
   (cd "$root" && git ls-files -co --exclude-standard | sort) >"$wanted"
   (cd "$copy" && find . -type f | sed 's|^\./||' | sort) >"$present"
   # Files gone from the tree go from the copy too (sources are globbed).
   comm -13 "$wanted" "$present" | (cd "$copy" && xargs -r -d '\n' rm -f)
-  (cd "$root" && xargs -r -d '\n' cp --parents -p -u -t "$copy") <"$wanted"
+  while IFS= read -r f; do
+    [ -f "$root/$f" ] || continue
+    cmp -s "$root/$f" "$copy/$f" && continue
+    mkdir -p "$copy/$(dirname "$f")"
+    cp "$root/$f" "$copy/$f"
+  done <"$wanted"
 }
 
 # Restores one file of the copy from the tree. It gets a new time, so the next
