@@ -70,7 +70,7 @@ build_native() {
 run_suite() {
   case $1 in
     native)
-      (cd "$build" && xvfb-run -a -s "-screen 0 1280x720x24" \
+      (cd "$build" && xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
         ctest -j2 --stop-on-failure --timeout 120 --no-tests=error --output-on-failure)
       ;;
     windows)

@@ -3,6 +3,8 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
+// After gtest: the X headers define names such as None as macros.
+#include <X11/Xlib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -15,12 +17,26 @@ namespace {
 
 void display_nothing() {}
 
+// An X server resets when its last client leaves and turns new clients away
+// meanwhile; with test processes coming and going that happens now and then,
+// and freeglut ends the process when it cannot connect. Knock until the
+// server answers, and stay connected so that it cannot reset under us.
+void hold_display() {
+  static Display* held = nullptr;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!held && std::chrono::steady_clock::now() < deadline) {
+    held = XOpenDisplay(nullptr);
+    if (!held) usleep(50 * 1000);
+  }
+}
+
 class gl_environment : public ::testing::Environment {
  public:
   void SetUp() override {
     int argc = 1;
     char name[] = "orvane-tests";
     char* argv[] = {name, nullptr};
+    hold_display();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(640, 360);
