@@ -14,7 +14,8 @@ add_test(NAME viewer_capture_after_300_frames
           ${viewer} ${CMAKE_CURRENT_BINARY_DIR}/viewer_capture.ppm)
 set_tests_properties(viewer_capture_after_300_frames PROPERTIES
   PASS_REGULAR_EXPRESSION "^P6 640 360 255 691215"
-  ENVIRONMENT "ORVANE_DATA_DIR=${ORVANE_DATA_BUILD_DIR}")
+  ENVIRONMENT "ORVANE_DATA_DIR=${ORVANE_DATA_BUILD_DIR}"
+  RESOURCE_LOCK ${viewer_window_lock})
 # The version printed is the project's, as packages and installers carry it.
 add_test(NAME viewer_version_is_the_projects
   COMMAND env -u DISPLAY ${viewer} --version)
@@ -43,5 +44,6 @@ foreach(target nowhere full)
             ${viewer} ${file})
   set_tests_properties(viewer_capture_${target}_fails PROPERTIES
     PASS_REGULAR_EXPRESSION "orvane-viewer: the last frame could not be written to [^\n]*\nexit-1"
-    ENVIRONMENT "ORVANE_DATA_DIR=${ORVANE_DATA_BUILD_DIR}")
+    ENVIRONMENT "ORVANE_DATA_DIR=${ORVANE_DATA_BUILD_DIR}"
+    RESOURCE_LOCK ${viewer_window_lock})
 endforeach()
