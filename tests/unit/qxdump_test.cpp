@@ -5,6 +5,9 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -194,6 +197,24 @@ TEST(frame_capture, narrow_windows_pad_bmp_rows_only) {
     EXPECT_TRUE(same_bytes(read_file_bytes(dir.file("f.ppm")),
                            "P6\n" + std::to_string(w) + " 4\n255\n" + repeat(ppm_row, 4)));
   }
+}
+
+TEST(frame_capture, a_frame_that_does_not_fit_on_the_disk_is_not_written) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  temp_dir dir;
+  const std::string path = dir.file("f.ppm");
+  // A file size limit lets the header in and stops the pixels, as a disk
+  // filling up part-way would.
+  EXPECT_EXIT(
+      {
+        show_window(64, 64);
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit;
+        limit.rlim_cur = limit.rlim_max = 200;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::exit(dump_frame_ppm(path.c_str(), 3) ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(3), "can't write [^\n]*/f\\.ppm");
 }
 
 TEST(frame_capture, unopenable_files_and_refused_regions) {
