@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "main.h"
@@ -269,8 +270,7 @@ void draw_fps_overlay() {
   if (!scene_state.fps_enabled || scene_state.fps_text[0] == '\0') return;
   // The text ends in a line feed, which is not for the screen.
   char text[sizeof scene_state.fps_text];
-  std::strncpy(text, scene_state.fps_text, sizeof text - 1);
-  text[sizeof text - 1] = '\0';
+  std::snprintf(text, sizeof text, "%s", scene_state.fps_text);
   text[std::strcspn(text, "\r\n")] = '\0';
 
   const int w = scene_state.window_width, h = scene_state.window_height;
