@@ -20,7 +20,7 @@ cc -O2 -shared -fPIC -o build-asan/keep_loaded.so tests/sanitizers/keep_loaded.c
 
 # The test preset carries the sanitizer options and the preload; Xvfb itself
 # runs without them.
-xvfb-run -a -s "-screen 0 1280x720x24" ctest --preset asan </dev/null
+xvfb-run -a -s "-screen 0 1280x720x24 -noreset" ctest --preset asan </dev/null
 status=$?
 if [ "$status" -eq 0 ]; then
   echo "sanitizers: passed"

@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Set up, build, and run the whole test suite on a virtual display.
+#
+#   scripts/test.sh          the whole suite, as CI runs it
+#   scripts/test.sh quick    the native build and its tests only (the inner loop)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+mode=${1:-all}
+case $mode in
+  all | quick) ;;
+  *) echo "usage: $0 [quick]" >&2; exit 2 ;;
+esac
 
 bash scripts/setup.sh test || exit 1
 
@@ -25,11 +33,16 @@ count() {
 native_tests() {
   cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TESTS=ON >/dev/null &&
     cmake --build "$root/build" &&
-    (cd "$root/build" && xvfb-run -a -s "-screen 0 1280x720x24" \
-      ctest --output-on-failure --no-tests=error --timeout 300)
+    (cd "$root/build" && xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
+      ctest -j"$(nproc)" --output-on-failure --no-tests=error --timeout 300)
 }
 
 count "native tests" native_tests
+if [ "$mode" = quick ]; then
+  echo "suites: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+fi
 count "xscreensaver" bash "$root/scripts/test-xscreensaver.sh" "$root/build"
 count "sanitizer tests" bash "$root/scripts/test-sanitizers.sh"
 count "soak" bash "$root/scripts/soak.sh"

@@ -1,5 +1,6 @@
 #include "fps_label.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "main.h"
@@ -8,8 +9,7 @@ void draw_fps_label(void (*draw_text)(float x, float y, const char* text)) {
   if (!scene_state.fps_enabled || scene_state.fps_text[0] == '\0') return;
   // The text ends in a line feed, which is not for the screen.
   char text[sizeof scene_state.fps_text];
-  std::strncpy(text, scene_state.fps_text, sizeof text - 1);
-  text[sizeof text - 1] = '\0';
+  std::snprintf(text, sizeof text, "%s", scene_state.fps_text);
   text[std::strcspn(text, "\r\n")] = '\0';
 
   const int w = scene_state.window_width, h = scene_state.window_height;

@@ -100,6 +100,8 @@ void scene_init() {
   glFogf(GL_FOG_END, 5.0f);
   glDisable(GL_FOG);
 
+  // The sprite gets no name of its own: it keeps 0, OpenGL's default
+  // texture, which the sprite pass binds for each of the 1024 sprites.
   glGenTextures(1, &s.gradient_texture.tex_name);
   glGenTextures(1, &s.title_texture.tex_name);
   s.gradient_texture.make_gradient();

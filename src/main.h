@@ -99,6 +99,16 @@ void scene_draw();
 // Binds a 2-D texture and sets the four parameters every bind sets again.
 void bind_with_parameters(GLuint name, GLint wrap, GLint min_filter);
 void draw_sprite_quad();
+
+// The steps of scene_draw that a vertex-array reference of the frame shares:
+// the cleared frame at eye distance, the title backdrop (drawn with the given
+// square), the camera and world transform, and the cloud frame with the
+// sprites' texture environment (entering it steps cloud_pitch).
+void scene_frame_begin();
+void draw_title_backdrop(void (*draw_square)());
+void apply_camera();
+void enter_cloud_frame();
+void leave_cloud_frame();
 void draw_axes();
 void draw_arrow(double length, double shaft_radius, double head_radius, double head_length,
                 double segments);

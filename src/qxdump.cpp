@@ -93,7 +93,10 @@ file_ptr open_ppm(const char* path, int width, int height) {
   }
   std::fprintf(text.get(), "P6\n");
   std::fprintf(text.get(), "%d %d\n", width, height);
-  text.reset();
+  if (std::fclose(text.release()) != 0) {
+    std::fprintf(stderr, "can't write %s\n", path);
+    return nullptr;
+  }
 
   file_ptr binary(std::fopen(path, "ab"));
   if (!binary) {
@@ -107,8 +110,16 @@ file_ptr open_ppm(const char* path, int width, int height) {
   return binary;
 }
 
-// Fills the arrays and says whether it could; count_colour_values gives no sign.
-bool count_values(std::int32_t* blue, std::int32_t* green, std::int32_t* red) {
+// Closes a file that was written, and says whether everything reached it.
+bool close_written(file_ptr file, const char* path) {
+  const bool written = !std::ferror(file.get()) && std::fclose(file.release()) == 0;
+  if (!written) std::fprintf(stderr, "can't write %s\n", path);
+  return written;
+}
+
+}  // namespace
+
+bool count_colour_values(std::int32_t blue[256], std::int32_t green[256], std::int32_t red[256]) {
   int w, h;
   window_size(&w, &h);
   if (report_empty(w, h)) return false;
@@ -126,8 +137,6 @@ bool count_values(std::int32_t* blue, std::int32_t* green, std::int32_t* red) {
   return true;
 }
 
-}  // namespace
-
 void put_le16(std::uint16_t value, std::FILE* stream) {
   std::fputc(value & 0xFF, stream);
   std::fputc((value >> 8) & 0xFF, stream);
@@ -137,24 +146,24 @@ void put_le32(std::uint32_t value, std::FILE* stream) {
   for (int shift = 0; shift < 32; shift += 8) std::fputc((value >> shift) & 0xFF, stream);
 }
 
-void dump_frame_ppm(const char* path, int format) {
+bool dump_frame_ppm(const char* path, int format) {
   int w, h;
   window_size(&w, &h);
   if (format != 3 && format != 4) {
     std::fprintf(stderr, "##error: un-supported format.\n");
     std::fprintf(stderr, "##error: %d,%d,%d \n", w, h, format);
-    return;
+    return false;
   }
-  if (report_empty(w, h)) return;
+  if (report_empty(w, h)) return false;
 
   auto capture = obtain<std::uint8_t>(pixel_elements(w, h, 3), DIAG_HERE);
-  if (!capture) return;
+  if (!capture) return false;
   if (format == 3) {
     read_pixels(0, 0, w, h, GL_RGB, capture.get());
     std::printf("DEBUG: now dumping to \"%s\".\n", path);
   } else {
     auto rgba = obtain<std::uint8_t>(pixel_elements(w, h, 4), DIAG_HERE);
-    if (!rgba) return;
+    if (!rgba) return false;
     read_pixels(0, 0, w, h, GL_RGBA, rgba.get());
     std::printf("now export framebuffer format and dumping.\n");
     const std::int64_t pixels = pixel_elements(w, h, 1);
@@ -162,12 +171,13 @@ void dump_frame_ppm(const char* path, int format) {
   }
 
   file_ptr file = open_ppm(path, w, h);
-  if (!file) return;
+  if (!file) return false;
   const std::size_t row_bytes = static_cast<std::size_t>(w) * 3;
   for (int r = 0; r < h; ++r)  // the window's top row comes first
     std::fwrite(&capture[static_cast<std::size_t>(h - 1 - r) * row_bytes], 1, row_bytes,
                 file.get());
   std::printf("dump finished.\n");
+  return close_written(std::move(file), path);
 }
 
 void save_frame_bmp(const char* path) {
@@ -230,10 +240,6 @@ void write_bmp(std::FILE* stream, int x0, int y0, int x1, int y1) {
   }
 }
 
-void count_colour_values(std::int32_t blue[256], std::int32_t green[256], std::int32_t red[256]) {
-  count_values(blue, green, red);
-}
-
 void dump_histogram_ppm(const char* path) {
   constexpr int n = histogram_size;
   int w, h;
@@ -253,7 +259,7 @@ void dump_histogram_ppm(const char* path) {
   if (!red_plane) return;
 
   // Bars from counts that were never set would be garbage; draw nothing instead.
-  if (!count_values(blue_counts.get(), green_counts.get(), red_counts.get())) {
+  if (!count_colour_values(blue_counts.get(), green_counts.get(), red_counts.get())) {
     std::fprintf(stderr, "##error: no colour counts, histogram \"%s\" not written.\n", path);
     return;
   }

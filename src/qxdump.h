@@ -8,8 +8,10 @@
 #include <cstdio>
 
 // Writes the whole window as a binary PPM file. format 3 reads RGB, format 4
-// reads RGBA and drops alpha; both give the same file. Other formats write nothing.
-void dump_frame_ppm(const char* path, int format);
+// reads RGBA and drops alpha; both give the same file. Other formats write
+// nothing. True once the whole file is written; a failure is also reported on
+// standard error.
+bool dump_frame_ppm(const char* path, int format);
 
 // Writes the whole window as an uncompressed 24-bit BMP file.
 void save_frame_bmp(const char* path);
@@ -23,8 +25,9 @@ void put_le16(std::uint16_t value, std::FILE* stream);
 void put_le32(std::uint32_t value, std::FILE* stream);
 
 // Fills each array of 256 counts with how many window pixels carry each value
-// of that channel. On failure the arrays are left as they were.
-void count_colour_values(std::int32_t blue[256], std::int32_t green[256], std::int32_t red[256]);
+// of that channel and returns true. On failure the arrays are left as they
+// were and it returns false.
+bool count_colour_values(std::int32_t blue[256], std::int32_t green[256], std::int32_t red[256]);
 
 // Writes the red, green and blue histograms of the window as bars rising from
 // the bottom of a 256 x 256 binary PPM picture.

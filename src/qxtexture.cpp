@@ -38,9 +38,6 @@ int read_chunk(FILE* file) {
   }
 }
 
-// Converts a header or sample token: an optional sign and the digits up to the
-// first other character, 0 when there are none. Saturates far beyond any
-// size or sample instead of overflowing.
 // The file's length in bytes, or -1 where it cannot be told. Asked of the
 // file system: text streams do not report positions reliably everywhere.
 long long file_length(const char* path) {
@@ -49,15 +46,29 @@ long long file_length(const char* path) {
   return static_cast<long long>(st.st_size);
 }
 
-int64_t token_value(const char* t) {
-  bool negative = *t == '-';
+// A header or sample token read as a decimal integer: an optional sign and the
+// digits up to the first other character, 0 when there are none.
+struct decimal_token {
+  int64_t value;           // the number, held at +-2^62 beyond that: no size fits there
+  unsigned char low_byte;  // its low eight bits (two's complement), exact at any length
+};
+
+decimal_token convert_token(const char* t) {
+  constexpr int64_t ceiling = INT64_C(1) << 62;
+  const bool negative = *t == '-';
   if (*t == '-' || *t == '+') ++t;
   int64_t v = 0;
+  uint64_t wrapped = 0;  // the number modulo 2^64, whose low byte is the number's
   for (; *t >= '0' && *t <= '9'; ++t) {
-    if (v < (INT64_C(1) << 40)) v = v * 10 + (*t - '0');
+    const int digit = *t - '0';
+    v = v > (ceiling - digit) / 10 ? ceiling : v * 10 + digit;
+    wrapped = wrapped * 10 + static_cast<uint64_t>(digit);
   }
-  return negative ? -v : v;
+  if (negative) wrapped = 0 - wrapped;
+  return {negative ? -v : v, static_cast<unsigned char>(wrapped & 0xFF)};
 }
+
+int64_t token_value(const char* t) { return convert_token(t).value; }
 
 int as_int(int64_t v) {
   if (v > INT_MAX) return INT_MAX;
@@ -154,6 +165,19 @@ int qxtexture::read_ppm(const char* path, GLuint name, const ppm_messages& msgs,
     return 0;
   };
 
+  // Past the header checks nothing may be lost: a file that ends early or a
+  // size that cannot be had puts back the old picture with its own sizes,
+  // including the sizes the early store wrote over.
+  const int old_w = w, old_h = h, old_d = d;
+  unsigned char* const old_pixels = pixels;
+  auto restore = [&]() {
+    if (pixels != old_pixels) free(pixels);
+    pixels = old_pixels;
+    w = old_w;
+    h = old_h;
+    d = old_d;
+  };
+
   if (strcmp(next_token(file), "P3") != 0) return fail(msgs.not_ascii_ppm);
   int width = as_int(token_value(next_token(file)));
   if (store_size_early) w = width;
@@ -167,21 +191,13 @@ int qxtexture::read_ppm(const char* path, GLuint name, const ppm_messages& msgs,
   // takes at least one character and a blank after all but the last.
   size_t samples = static_cast<size_t>(width) * height * 3;
   long long length = file_length(path);
-  if (length >= 0 && static_cast<unsigned long long>(length) < samples * 2 - 1)
+  if (length >= 0 && static_cast<unsigned long long>(length) < samples * 2 - 1) {
+    restore();
     return fail(msgs.ends_early);
+  }
 
-  // Keep the old picture until every sample of the new one is in, so that a
-  // file that ends early or a size that cannot be had loses nothing.
-  int old_w = w, old_h = h, old_d = d;
-  unsigned char* old_pixels = pixels;
+  // The old buffer stays ours until every sample of the new one is in.
   pixels = nullptr;
-  auto restore = [&]() {
-    free(pixels);
-    pixels = old_pixels;
-    w = old_w;
-    h = old_h;
-    d = old_d;
-  };
   if (!resize(width, height, 3)) {
     restore();
     fclose(file);
@@ -193,7 +209,7 @@ int qxtexture::read_ppm(const char* path, GLuint name, const ppm_messages& msgs,
       restore();
       return fail(msgs.ends_early);
     }
-    pixels[i] = static_cast<unsigned char>(token_value(token) & 0xFF);
+    pixels[i] = convert_token(token).low_byte;
   }
   free(old_pixels);
   fclose(file);

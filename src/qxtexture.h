@@ -43,7 +43,8 @@ class qxtexture {
   int load_ppm(const char* path, GLuint name);
   int load_ppm_target(const char* path, GLuint name, GLenum target);
   // Defines only the given level. Keeps each size number in w and h as soon
-  // as it is read, so a rejected size stays visible there.
+  // as it is read, so a rejected size stays visible there; a file that fails
+  // after the size checks puts the old sizes back with the old picture.
   int load_ppm_level(const char* path, GLuint name, int level);
   int load_ppm_mipmap_aniso(const char* path, GLuint name);
   int load_ppm_mipmap_target(const char* path, GLuint name, GLenum target);

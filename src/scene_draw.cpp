@@ -27,7 +27,11 @@ void draw_sprite_quad() {
   glEnd();
 }
 
-void draw_arrow(double L, double r, double R, double h, double n) {
+void draw_arrow(double length, double shaft_radius, double head_radius, double head_length,
+                double segments) {
+  // The shape's own letters: length L, shaft radius r, head radius R, head
+  // length h, n segments.
+  const double L = length, r = shaft_radius, R = head_radius, h = head_length, n = segments;
   GLboolean normalize_was_on = glIsEnabled(GL_NORMALIZE);
   glEnable(GL_NORMALIZE);
   const double step = 6.283185307179586 / n;
@@ -91,33 +95,61 @@ void draw_axes() {
   }
 }
 
-void scene_draw() {
-  scene_record& s = scene_state;
+void scene_frame_begin() {
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glColor3f(1.0f, 1.0f, 1.0f);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, -20.0f);
+}
 
-  // Title backdrop; the half turn undoes the quad's left-right mirroring.
+void draw_title_backdrop(void (*draw_square)()) {
+  scene_record& s = scene_state;
+  // The half turn undoes the square's left-right mirroring.
   glPushMatrix();
   glEnable(GL_TEXTURE_2D);
   glTranslatef(16.0f, -9.0f, 0.0f);
   glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
   glScalef(12.0f, 12.0f, 1.0f);
   bind_with_parameters(s.title_texture.tex_name, GL_CLAMP, GL_LINEAR);
-  draw_sprite_quad();
+  draw_square();
   glDisable(GL_TEXTURE_2D);
   glPopMatrix();
+}
 
-  // Camera dolly along the viewing axis.
+void apply_camera() {
+  scene_record& s = scene_state;
+  // Dolly along the viewing axis, then the camera angles and the world transform.
   glTranslatef(0.0f, 0.0f, static_cast<float>(8.0 * sin(s.frame_count * 0.001) + 0.0));
   glRotatef(s.camera_angle[0], 1.0f, 0.0f, 0.0f);
   glRotatef(s.camera_angle[1], 0.0f, 1.0f, 0.0f);
   glRotatef(s.camera_angle[2], 0.0f, 0.0f, 1.0f);
   glScalef(s.world_scale[0], s.world_scale[1], s.world_scale[2]);
   glTranslatef(s.world_offset[0], s.world_offset[1], s.world_offset[2]);
+}
+
+void enter_cloud_frame() {
+  scene_record& s = scene_state;
+  s.cloud_pitch = s.cloud_pitch - 0.05f;
+  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLfloat>(GL_DECAL));
+  glPushMatrix();
+  glEnable(GL_TEXTURE_2D);
+  glRotatef(s.cloud_pitch, 1.0f, 0.0f, 0.0f);
+  glRotatef(s.cloud_yaw, 0.0f, 1.0f, 0.0f);
+  glRotatef(s.cloud_roll, 0.0f, 0.0f, 1.0f);
+}
+
+void leave_cloud_frame() {
+  glDisable(GL_TEXTURE_2D);
+  glPopMatrix();
+}
+
+void scene_draw() {
+  scene_record& s = scene_state;
+  scene_frame_begin();
+  draw_title_backdrop(draw_sprite_quad);
+  apply_camera();
 
   if (s.show_axes == 1) {
     glEnable(GL_LIGHTING);
@@ -127,15 +159,7 @@ void scene_draw() {
     glDisable(GL_LIGHTING);
   }
 
-  s.cloud_pitch = s.cloud_pitch - 0.05f;
-  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLfloat>(GL_DECAL));
-
-  glPushMatrix();
-  glEnable(GL_TEXTURE_2D);
-  glRotatef(s.cloud_pitch, 1.0f, 0.0f, 0.0f);
-  glRotatef(s.cloud_yaw, 0.0f, 1.0f, 0.0f);
-  glRotatef(s.cloud_roll, 0.0f, 0.0f, 1.0f);
-
+  enter_cloud_frame();
   if (s.show_gradient == 1) {
     glScalef(1.0f, 1.0f, 1.0f);
     bind_with_parameters(s.gradient_texture.tex_name, GL_REPEAT, GL_LINEAR);
@@ -155,6 +179,5 @@ void scene_draw() {
     draw_sprite_quad();
     glPopMatrix();
   }
-  glDisable(GL_TEXTURE_2D);
-  glPopMatrix();
+  leave_cloud_frame();
 }

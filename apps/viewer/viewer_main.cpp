@@ -18,6 +18,7 @@ namespace {
 
 viewer_options options;
 long frames_drawn = 0;
+bool capture_failed = false;
 
 // Resident memory as the kernel counts it, for long runs that look for growth.
 void report_rss() {
@@ -46,7 +47,8 @@ void draw_frame() {
   ++frames_drawn;
   bool last = options.frames >= 0 && frames_drawn >= options.frames;
   // The back buffer is what we drew; read it before the swap hands it away.
-  if (last && !options.capture.empty()) dump_frame_ppm(options.capture.c_str(), 3);
+  if (last && !options.capture.empty() && !dump_frame_ppm(options.capture.c_str(), 3))
+    capture_failed = true;
   run_pending_captures();
   glutSwapBuffers();
   if (options.report_rss && (frames_drawn == 1000 || last)) report_rss();
@@ -114,5 +116,10 @@ int main(int argc, char** argv) {
   glutTimerFunc(1, on_timer, 0);
   glutMainLoop();
   fflush(stdout);
+  if (capture_failed) {
+    fprintf(stderr, "orvane-viewer: the last frame could not be written to %s\n",
+            options.capture.c_str());
+    return 1;
+  }
   return 0;
 }

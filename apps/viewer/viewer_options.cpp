@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <getopt.h>
+
 namespace {
 
 // A whole decimal number in [low, high], nothing after it.
@@ -24,11 +26,40 @@ bool parse_size(const char* text, int* w, int* h) {
   if (!x) return false;
   std::string left(text, x);
   long lw, lh;
-  if (!parse_number(left.c_str(), 1, 16384, &lw) || !parse_number(x + 1, 1, 16384, &lh))
+  // A side of one pixel never gets a frame drawn: the window waits forever.
+  if (!parse_number(left.c_str(), 2, 16384, &lw) || !parse_number(x + 1, 2, 16384, &lh))
     return false;
   *w = static_cast<int>(lw);
   *h = static_cast<int>(lh);
   return true;
+}
+
+enum option_id { opt_frames = 256, opt_capture, opt_seed, opt_size, opt_show_fps, opt_gallery,
+                 opt_logo, opt_report_rss, opt_version };
+
+const option long_options[] = {
+    {"frames", required_argument, nullptr, opt_frames},
+    {"capture", required_argument, nullptr, opt_capture},
+    {"seed", required_argument, nullptr, opt_seed},
+    {"size", required_argument, nullptr, opt_size},
+    {"show-fps", no_argument, nullptr, opt_show_fps},
+    {"gallery", no_argument, nullptr, opt_gallery},
+    {"logo", no_argument, nullptr, opt_logo},
+    {"report-rss", no_argument, nullptr, opt_report_rss},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, opt_version},
+    {nullptr, 0, nullptr, 0},
+};
+
+// What an option with a missing or unusable value needs.
+const char* needs(int id) {
+  switch (id) {
+    case opt_frames: return "--frames needs a whole number of frames";
+    case opt_capture: return "--capture needs a file name";
+    case opt_seed: return "--seed needs a whole number from 0 to 4294967295";
+    case opt_size: return "--size needs WIDTHxHEIGHT, each 2 to 16384";
+    default: return "an option needs a value";
+  }
 }
 
 }  // namespace
@@ -48,57 +79,72 @@ const char* viewer_usage() {
 
 bool parse_viewer_options(int argc, const char* const* argv, viewer_options* out,
                           std::string* error) {
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+  // getopt_long keeps its place in globals: start afresh on every call, print
+  // nothing of its own, and stop at the first word that is not an option.
+  optind = 0;
+  opterr = 0;
+  char* const* args = const_cast<char* const*>(argv);
+  for (;;) {
+    const int seen = optind ? optind : 1;
+    const int id = getopt_long(argc, args, "+:h", long_options, nullptr);
+    if (id == -1) break;
     long n;
-    if (arg == "--help" || arg == "-h") {
-      out->help = true;
-    } else if (arg == "--version") {
-      out->version = true;
-    } else if (arg == "--frames") {
-      if (!parse_number(value, 0, LONG_MAX, &n)) {
-        *error = "--frames needs a whole number of frames";
+    switch (id) {
+      case 'h':
+        out->help = true;
+        break;
+      case opt_version:
+        out->version = true;
+        break;
+      case opt_frames:
+        if (!parse_number(optarg, 0, LONG_MAX, &n)) return *error = needs(id), false;
+        out->frames = n;
+        break;
+      case opt_capture:
+        if (!*optarg) return *error = needs(id), false;
+        out->capture = optarg;
+        break;
+      case opt_seed:
+        if (!parse_number(optarg, 0, UINT_MAX, &n)) return *error = needs(id), false;
+        out->seeded = true;
+        out->seed = static_cast<unsigned>(n);
+        break;
+      case opt_size:
+        if (!parse_size(optarg, &out->width, &out->height)) return *error = needs(id), false;
+        break;
+      case opt_show_fps:
+        out->show_fps = true;
+        break;
+      case opt_gallery:
+        out->gallery = true;
+        break;
+      case opt_logo:
+        out->logo = true;
+        break;
+      case opt_report_rss:
+        out->report_rss = true;
+        break;
+      case ':':
+        *error = needs(optopt);
+        return false;
+      default: {
+        // Unknown or ambiguous: name the word as it was typed, without a value.
+        std::string word = argv[seen < argc ? seen : argc - 1];
+        *error = "unknown option " + word.substr(0, word.find('='));
         return false;
       }
-      out->frames = n;
-      ++i;
-    } else if (arg == "--capture") {
-      if (!value || !*value) {
-        *error = "--capture needs a file name";
-        return false;
-      }
-      out->capture = value;
-      ++i;
-    } else if (arg == "--seed") {
-      if (!parse_number(value, 0, UINT_MAX, &n)) {
-        *error = "--seed needs a whole number from 0 to 4294967295";
-        return false;
-      }
-      out->seeded = true;
-      out->seed = static_cast<unsigned>(n);
-      ++i;
-    } else if (arg == "--size") {
-      if (!parse_size(value, &out->width, &out->height)) {
-        *error = "--size needs WIDTHxHEIGHT, each 1 to 16384";
-        return false;
-      }
-      ++i;
-    } else if (arg == "--show-fps") {
-      out->show_fps = true;
-    } else if (arg == "--gallery") {
-      out->gallery = true;
-    } else if (arg == "--logo") {
-      out->logo = true;
-    } else if (arg == "--report-rss") {
-      out->report_rss = true;
-    } else {
-      *error = "unknown option " + arg;
-      return false;
     }
+  }
+  if (optind < argc) {
+    *error = std::string("unexpected argument ") + argv[optind];
+    return false;
   }
   if (out->gallery && out->logo) {
     *error = "--gallery and --logo cannot be shown together";
+    return false;
+  }
+  if (out->frames == 0 && !out->capture.empty()) {
+    *error = "--frames 0 draws no frame to capture";
     return false;
   }
   return true;

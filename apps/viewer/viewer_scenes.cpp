@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "fps_label.h"
@@ -36,17 +37,123 @@ void enter_cell(int column, int row, float spin) {
   glRotatef(spin, 0.0f, 1.0f, 0.0f);
 }
 
-struct cell_label {
+void lit() {
+  glEnable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+}
+
+void unlit() {
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+}
+
+// One cell of the gallery: where it sits, its label, and how its shape is
+// drawn there (spin is the cells' common rocking angle).
+struct gallery_cell {
   int column, row;
-  const char* text;
+  const char* label;
+  void (*draw)(int column, int row, float spin);
 };
 
-constexpr cell_label labels[] = {
-    {0, 0, "capped cylinder"}, {1, 0, "wire box"},      {2, 0, "teapot"},
-    {3, 0, "hue ring"},        {0, 1, "triangle"},      {1, 1, "tiled quad"},
-    {2, 1, "face quad"},       {3, 1, "open cylinder"}, {0, 2, "cylinder between"},
-    {1, 2, "textured box"},    {2, 2, "hill"},          {3, 2, "logo card"},
+// clang-format off
+const gallery_cell gallery[] = {
+    {0, 0, "capped cylinder", [](int c, int r, float spin) {
+       unlit();
+       use_checker();
+       enter_cell(c, r, spin);
+       glRotatef(60.0f, 0.0f, 1.0f, 0.0f);  // show a cap and the wall
+       glScalef(0.7f, 0.7f, 0.7f);
+       draw_capped_cylinder(24);
+     }},
+    {1, 0, "wire box", [](int c, int r, float spin) {
+       unlit();
+       glColor3f(0.9f, 0.9f, 0.6f);
+       enter_cell(c, r, spin);
+       glTranslatef(0.0f, 0.8f, 0.0f);
+       draw_wire_box(1.6f, 1.6f, 1.6f);
+     }},
+    {2, 0, "teapot", [](int c, int r, float spin) {
+       lit();
+       use_checker();
+       glColor3f(1.0f, 1.0f, 1.0f);
+       enter_cell(c, r, spin);
+       draw_env_teapot();  // sphere-mapped checker
+       glDisable(GL_TEXTURE_2D);
+     }},
+    {3, 0, "hue ring", [](int c, int r, float spin) {
+       lit();
+       enter_cell(c, r, spin);
+       glRotatef(40.0f, 1.0f, 0.0f, 0.0f);
+       glScalef(0.6f, 0.6f, 0.6f);
+       draw_hue_ring(48);
+     }},
+    {0, 1, "triangle", [](int c, int r, float spin) {
+       unlit();
+       glColor3f(0.5f, 0.9f, 1.0f);
+       enter_cell(c, r, spin);
+       glTranslatef(0.0f, 0.15f, 0.0f);
+       glScalef(0.04f, 0.04f, 0.04f);
+       draw_triangle_outline();
+     }},
+    {1, 1, "tiled quad", [](int c, int r, float spin) {
+       unlit();
+       glColor3f(1.0f, 1.0f, 1.0f);
+       use_checker();
+       enter_cell(c, r, spin);
+       glScalef(0.9f, 0.9f, 0.9f);
+       draw_tiled_quad();
+     }},
+    {2, 1, "face quad", [](int c, int r, float spin) {
+       use_checker();
+       enter_cell(c, r, spin);
+       glScalef(0.9f, 0.9f, 0.9f);
+       draw_face_quad();
+     }},
+    {3, 1, "open cylinder", [](int c, int r, float spin) {
+       lit();
+       glColor3f(0.9f, 0.5f, 0.3f);
+       enter_cell(c, r, spin);
+       glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+       glTranslatef(0.0f, 0.0f, -0.9f);
+       draw_open_cylinder(1.8, 0.7, 24);
+     }},
+    {0, 2, "cylinder between", [](int c, int r, float) {
+       // The placed cylinder ignores the current matrix: give it eye-space
+       // points that swing around the cell's centre.
+       lit();
+       glColor3f(0.4f, 0.8f, 0.4f);
+       const float a = scene_state.frame_count * 0.01f;
+       const double cx = cell_x(c), cy = cell_y(r), cz = cell_z;
+       draw_cylinder_between(1.0, 0.12, 16, cx - 0.9 * std::cos(a), cy - 0.9, cz - 0.9 * std::sin(a),
+                             cx + 0.9 * std::cos(a), cy + 0.9, cz + 0.9 * std::sin(a));
+     }},
+    {1, 2, "textured box", [](int c, int r, float spin) {
+       lit();
+       glColor3f(1.0f, 1.0f, 1.0f);
+       enter_cell(c, r, spin);
+       glRotatef(30.0f, 1.0f, 0.0f, 1.0f);
+       draw_textured_box(0.6f, checker_name, checker_name, checker_name, checker_name,
+                         checker_name, checker_name);
+     }},
+    {2, 2, "hill", [](int c, int r, float spin) {
+       unlit();
+       glColor3f(0.6f, 0.8f, 0.5f);
+       enter_cell(c, r, spin);
+       glTranslatef(0.0f, -0.6f, 0.0f);
+       glScalef(0.06f, 0.06f, 0.06f);
+       glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+       glCallList(hill_list);
+       glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+     }},
+    {3, 2, "logo card", [](int c, int r, float spin) {
+       unlit();
+       glColor3f(1.0f, 1.0f, 1.0f);
+       enter_cell(c, r, spin);
+       glScalef(0.3f, 0.3f, 0.3f);
+       glCallList(logo_list);
+     }},
 };
+// clang-format on
 
 }  // namespace
 
@@ -98,105 +205,11 @@ void gallery_draw() {
   glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
   glEnable(GL_COLOR_MATERIAL);
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
-  auto lit = [] {
-    glEnable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-  };
-  auto unlit = [] {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-  };
 
   // Rock the shapes to and fro rather than spin them, so the flat ones never
   // stay edge-on for long.
   const float spin = 35.0f * std::sin(scene_state.frame_count * 0.02f);
-
-  // Row 0.
-  unlit();
-  use_checker();
-  enter_cell(0, 0, spin);
-  glRotatef(60.0f, 0.0f, 1.0f, 0.0f);  // show a cap and the wall
-  glScalef(0.7f, 0.7f, 0.7f);
-  draw_capped_cylinder(24);
-
-  unlit();
-  glColor3f(0.9f, 0.9f, 0.6f);
-  enter_cell(1, 0, spin);
-  glTranslatef(0.0f, 0.8f, 0.0f);
-  draw_wire_box(1.6f, 1.6f, 1.6f);
-
-  lit();
-  use_checker();
-  glColor3f(1.0f, 1.0f, 1.0f);
-  enter_cell(2, 0, spin);
-  draw_env_teapot();  // sphere-mapped checker
-  glDisable(GL_TEXTURE_2D);
-
-  lit();
-  enter_cell(3, 0, spin);
-  glRotatef(40.0f, 1.0f, 0.0f, 0.0f);
-  glScalef(0.6f, 0.6f, 0.6f);
-  draw_hue_ring(48);
-
-  // Row 1.
-  unlit();
-  glColor3f(0.5f, 0.9f, 1.0f);
-  enter_cell(0, 1, spin);
-  glTranslatef(0.0f, 0.15f, 0.0f);
-  glScalef(0.04f, 0.04f, 0.04f);
-  draw_triangle_outline();
-
-  unlit();
-  glColor3f(1.0f, 1.0f, 1.0f);
-  use_checker();
-  enter_cell(1, 1, spin);
-  glScalef(0.9f, 0.9f, 0.9f);
-  draw_tiled_quad();
-
-  use_checker();
-  enter_cell(2, 1, spin);
-  glScalef(0.9f, 0.9f, 0.9f);
-  draw_face_quad();
-
-  lit();
-  glColor3f(0.9f, 0.5f, 0.3f);
-  enter_cell(3, 1, spin);
-  glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-  glTranslatef(0.0f, 0.0f, -0.9f);
-  draw_open_cylinder(1.8, 0.7, 24);
-
-  // Row 2. The placed cylinder ignores the current matrix: give it eye-space
-  // points that swing around the cell's centre.
-  lit();
-  glColor3f(0.4f, 0.8f, 0.4f);
-  {
-    const float a = scene_state.frame_count * 0.01f;
-    const double cx = cell_x(0), cy = cell_y(2), cz = cell_z;
-    draw_cylinder_between(1.0, 0.12, 16, cx - 0.9 * std::cos(a), cy - 0.9, cz - 0.9 * std::sin(a),
-                          cx + 0.9 * std::cos(a), cy + 0.9, cz + 0.9 * std::sin(a));
-  }
-
-  lit();
-  glColor3f(1.0f, 1.0f, 1.0f);
-  enter_cell(1, 2, spin);
-  glRotatef(30.0f, 1.0f, 0.0f, 1.0f);
-  draw_textured_box(0.6f, checker_name, checker_name, checker_name, checker_name, checker_name,
-                    checker_name);
-
-  unlit();
-  glColor3f(0.6f, 0.8f, 0.5f);
-  enter_cell(2, 2, spin);
-  glTranslatef(0.0f, -0.6f, 0.0f);
-  glScalef(0.06f, 0.06f, 0.06f);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-  glCallList(hill_list);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-
-  unlit();
-  glColor3f(1.0f, 1.0f, 1.0f);
-  enter_cell(3, 2, spin);
-  glScalef(0.3f, 0.3f, 0.3f);
-  glCallList(logo_list);
+  for (const gallery_cell& cell : gallery) cell.draw(cell.column, cell.row, spin);
 
   // Names under the cells.
   unlit();
@@ -204,9 +217,9 @@ void gallery_draw() {
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, cell_z);  // raster positions in the cells' plane
   glColor3f(0.8f, 0.8f, 0.8f);
-  for (const cell_label& l : labels)
-    draw_bitmap_text(cell_x(l.column) - 1.4f, cell_y(l.row) - 1.35f - 0.25f,
-                     GLUT_BITMAP_HELVETICA_12, l.text);
+  for (const gallery_cell& cell : gallery)
+    draw_bitmap_text(cell_x(cell.column) - 1.4f, cell_y(cell.row) - 1.35f - 0.25f,
+                     GLUT_BITMAP_HELVETICA_12, cell.label);
   glPopAttrib();
 }
 

@@ -27,12 +27,10 @@ void make_logo_list() {
   glEndList();
 }
 
-void draw_bouncing_logo(int width, int height) {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glLoadIdentity();
+bool logo_bounce_step(int width, int height) {
   // A window with no area has no view to bounce in (and its aspect would
   // divide by zero): keep the card where it is until it has one.
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0) return false;
 
   if (rand() % 30 == 0) logo_step[0] = -logo_step[1];
   if (rand() % 30 == 1) logo_step[1] = -logo_step[0];
@@ -48,7 +46,13 @@ void draw_bouncing_logo(int width, int height) {
 
   logo_position[0] += logo_step[0];
   logo_position[1] += logo_step[1];
+  return true;
+}
 
+void draw_bouncing_logo(int width, int height) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  if (!logo_bounce_step(width, height)) return;
   glPushMatrix();
   glTranslatef(logo_position[0], logo_position[1], 0.0f);
   glCallList(logo_list);

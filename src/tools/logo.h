@@ -12,7 +12,11 @@ extern float logo_step[2];      // movement per frame
 // Records the card into a new display list in logo_list (drawing nothing).
 void make_logo_list();
 
-// One frame: clears, loads the identity, moves the card one step (bouncing off
-// the view's edges, now and then turning onto the other diagonal) and draws it.
-// Expects the projection x = +-5 * width / height, y = +-5.
+// Moves the card one step, bouncing off the edges of a view x = +-5 * width /
+// height, y = +-5 and now and then turning onto the other diagonal. Returns
+// false, leaving the card alone, when the window has no area.
+bool logo_bounce_step(int width, int height);
+
+// One frame: clears, loads the identity, takes one bounce step and draws the
+// card. Expects the projection x = +-5 * width / height, y = +-5.
 void draw_bouncing_logo(int width, int height);

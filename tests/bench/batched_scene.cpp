@@ -1,6 +1,5 @@
 #include "batched_scene.h"
 
-#include <cmath>
 #include <vector>
 
 #include "main.h"
@@ -36,52 +35,33 @@ void batched_scene_init() {
   }
 }
 
-void batched_scene_draw() {
-  scene_record& s = scene_state;
-  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glColor3f(1.0f, 1.0f, 1.0f);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glTranslatef(0.0f, 0.0f, -20.0f);
-  glNormal3f(0.0f, 0.0f, 1.0f);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+namespace {
 
-  glPushMatrix();
-  glEnable(GL_TEXTURE_2D);
-  glTranslatef(16.0f, -9.0f, 0.0f);
-  glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
-  glScalef(12.0f, 12.0f, 1.0f);
-  bind_with_parameters(s.title_texture.tex_name, GL_CLAMP, GL_LINEAR);
+void draw_backdrop_square() {
   glVertexPointer(3, GL_FLOAT, 0, backdrop_xyz);
   glTexCoordPointer(2, GL_FLOAT, 0, backdrop_st);
   glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-  glDisable(GL_TEXTURE_2D);
-  glPopMatrix();
+}
 
-  glTranslatef(0.0f, 0.0f, static_cast<float>(8.0 * sin(s.frame_count * 0.001) + 0.0));
-  glRotatef(s.camera_angle[0], 1.0f, 0.0f, 0.0f);
-  glRotatef(s.camera_angle[1], 0.0f, 1.0f, 0.0f);
-  glRotatef(s.camera_angle[2], 0.0f, 0.0f, 1.0f);
-  glScalef(s.world_scale[0], s.world_scale[1], s.world_scale[2]);
-  glTranslatef(s.world_offset[0], s.world_offset[1], s.world_offset[2]);
+}  // namespace
 
-  s.cloud_pitch = s.cloud_pitch - 0.05f;
-  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLfloat>(GL_DECAL));
-  glPushMatrix();
-  glEnable(GL_TEXTURE_2D);
-  glRotatef(s.cloud_pitch, 1.0f, 0.0f, 0.0f);
-  glRotatef(s.cloud_yaw, 0.0f, 1.0f, 0.0f);
-  glRotatef(s.cloud_roll, 0.0f, 0.0f, 1.0f);
+void batched_scene_draw() {
+  scene_record& s = scene_state;
+  scene_frame_begin();
+  glNormal3f(0.0f, 0.0f, 1.0f);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  draw_title_backdrop(draw_backdrop_square);
+  apply_camera();
+
+  enter_cloud_frame();
   bind_with_parameters(s.sprite_texture.tex_name, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR);
   glBlendFunc(GL_ONE, GL_ONE);
   glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
   glVertexPointer(3, GL_FLOAT, 0, sprite_xyz.data());
   glTexCoordPointer(2, GL_FLOAT, 0, sprite_st.data());
   glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(sprite_xyz.size() / 3));
-  glDisable(GL_TEXTURE_2D);
-  glPopMatrix();
+  leave_cloud_frame();
 
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);

@@ -25,3 +25,15 @@ std::vector<fb_primitive> capture_feedback(const std::function<void()>& draw, do
 
 // Every vertex of every primitive, in order.
 std::vector<fb_vertex> all_vertices(const std::vector<fb_primitive>& prims);
+
+// Eye-space normals as lighting sees them: draws twice, under three coloured
+// lights along +x, +y and +z and then along -x, -y and -z (diffuse light, white
+// material, no ambient), and reads each vertex's normal back from its colours:
+// the vertex's r, g, b hold the normal's x, y, z. Unit normals come back as
+// they are, longer ones as lighting clamps them. The drawing must not set
+// materials; lighting state is put back afterwards.
+std::vector<fb_primitive> capture_normals(const std::function<void()>& draw, double span = 4.0);
+
+// The normal of a primitive's first three vertices by their order
+// (counter-clockwise seen from its tip), unit length; zero if degenerate.
+void winding_normal(const fb_primitive& p, float out[3]);

@@ -3,7 +3,10 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
+// After gtest: the X headers define names such as None as macros.
+#include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,12 +17,26 @@ namespace {
 
 void display_nothing() {}
 
+// An X server resets when its last client leaves and turns new clients away
+// meanwhile; with test processes coming and going that happens now and then,
+// and freeglut ends the process when it cannot connect. Knock until the
+// server answers, and stay connected so that it cannot reset under us.
+void hold_display() {
+  static Display* held = nullptr;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!held && std::chrono::steady_clock::now() < deadline) {
+    held = XOpenDisplay(nullptr);
+    if (!held) usleep(50 * 1000);
+  }
+}
+
 class gl_environment : public ::testing::Environment {
  public:
   void SetUp() override {
     int argc = 1;
     char name[] = "orvane-tests";
     char* argv[] = {name, nullptr};
+    hold_display();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(640, 360);
@@ -32,13 +49,21 @@ class gl_environment : public ::testing::Environment {
 
 }  // namespace
 
-void resize_test_window(int width, int height) {
-  glutReshapeWindow(width, height);
-  for (int i = 0; i < 2000; ++i) {
+bool pump_until(const std::function<bool()>& done, int deadline_ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadline_ms);
+  for (;;) {
     glutMainLoopEvent();
-    if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height) break;
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() > deadline) return false;
     usleep(1000);
   }
+}
+
+void resize_test_window(int width, int height) {
+  glutReshapeWindow(width, height);
+  pump_until([&] {
+    return glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height;
+  });
   // The driver takes the new size for its buffers at the next swap.
   glutSwapBuffers();
   glViewport(0, 0, width, height);

@@ -2,7 +2,13 @@
 // made current before the first test runs (run the tests under Xvfb).
 #pragma once
 
+#include <functional>
 #include <string>
+
+// Runs GLUT's event loop until done() holds or a generous deadline passes;
+// returns done()'s last answer. Waits for the event rather than for a time,
+// so a loaded machine only makes it slower, never wrong.
+bool pump_until(const std::function<bool()>& done, int deadline_ms = 20000);
 
 // Resizes the test window and waits until GLUT reports the new size.
 void resize_test_window(int width, int height);

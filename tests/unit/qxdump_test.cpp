@@ -5,6 +5,9 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -196,6 +199,24 @@ TEST(frame_capture, narrow_windows_pad_bmp_rows_only) {
   }
 }
 
+TEST(frame_capture, a_frame_that_does_not_fit_on_the_disk_is_not_written) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  temp_dir dir;
+  const std::string path = dir.file("f.ppm");
+  // A file size limit lets the header in and stops the pixels, as a disk
+  // filling up part-way would.
+  EXPECT_EXIT(
+      {
+        show_window(64, 64);
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit;
+        limit.rlim_cur = limit.rlim_max = 200;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::exit(dump_frame_ppm(path.c_str(), 3) ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(3), "can't write [^\n]*/f\\.ppm");
+}
+
 TEST(frame_capture, unopenable_files_and_refused_regions) {
   show_window(640, 360);
   fill({1, 2, 3});
@@ -257,11 +278,11 @@ TEST(frame_capture, counts_and_failed_buffers) {
   {
     refuse_allocation refuse(0);
     stream_capture err(2);
-    count_colour_values(blue, green, red);
+    EXPECT_FALSE(count_colour_values(blue, green, red));
     EXPECT_TRUE(starts_with(err.text(), alloc_line));
   }
   for (int v = 0; v < 256; ++v) ASSERT_EQ(blue[v] + green[v] + red[v], -3);
-  count_colour_values(blue, green, red);
+  EXPECT_TRUE(count_colour_values(blue, green, red));
   for (int v = 0; v < 256; ++v) {
     EXPECT_EQ(red[v], v == 5 ? 64 * 16 : 0);
     EXPECT_EQ(green[v], v == 6 ? 64 * 16 : 0);
@@ -272,7 +293,7 @@ TEST(frame_capture, counts_and_failed_buffers) {
   for (int index : {0, 1, 2}) {
     refuse_allocation refuse(index % 2);
     stream_capture out(1), err(2);
-    dump_frame_ppm(ppm.c_str(), index == 0 ? 3 : 4);
+    EXPECT_FALSE(dump_frame_ppm(ppm.c_str(), index == 0 ? 3 : 4));
     EXPECT_EQ(out.text(), "");
     EXPECT_TRUE(starts_with(err.text(), alloc_line));
     EXPECT_FALSE(exists(ppm));

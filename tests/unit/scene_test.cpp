@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gl_feedback.h"
 #include "gl_test_env.h"
 #include "main.h"
 
@@ -94,6 +95,30 @@ TEST_F(scene_test, set_up_leaves_the_state_every_frame_relies_on) {
   EXPECT_FLOAT_EQ(density, 0.15f);
   EXPECT_EQ(fog_mode, GL_EXP);
   EXPECT_FLOAT_EQ(diffuse[0], 0.8f);
+  // Lighting stays on: the first frame's backdrop is lit (and dimmed) by it.
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  const struct {
+    GLenum name;
+    std::vector<float> value;
+  } light[] = {{GL_POSITION, {0.0f, 1.0f, 0.0f, 0.0f}},
+               {GL_AMBIENT, {0.4f, 0.4f, 0.4f, 1.0f}},
+               {GL_DIFFUSE, {0.8f, 0.8f, 0.8f, 1.0f}},
+               {GL_SPECULAR, {1.0f, 1.0f, 1.0f, 1.0f}}};
+  for (const auto& l : light) {
+    std::vector<float> got(4);
+    glGetLightfv(GL_LIGHT0, l.name, got.data());
+    EXPECT_EQ(l.value, got) << l.name;
+  }
+  GLfloat fog_colour[4], fog_start = 0, fog_end = 0;
+  glGetFloatv(GL_FOG_COLOR, fog_colour);
+  glGetFloatv(GL_FOG_START, &fog_start);
+  glGetFloatv(GL_FOG_END, &fog_end);
+  EXPECT_EQ((std::vector<float>{1, 1, 1, 1}), std::vector<float>(fog_colour, fog_colour + 4));
+  EXPECT_EQ(1.0f, fog_start);
+  EXPECT_EQ(5.0f, fog_end);
+  GLint shade = 0;
+  glGetIntegerv(GL_SHADE_MODEL, &shade);
+  EXPECT_EQ(GL_SMOOTH, shade);
   EXPECT_FALSE(scene_state.full_screen);
   EXPECT_NE(scene_state.gradient_texture.tex_name, 0u);
   EXPECT_NE(scene_state.title_texture.tex_name, 0u);
@@ -204,8 +229,8 @@ TEST_F(scene_test, frame_shows_the_title_lower_right_and_the_glow_around_the_cen
   EXPECT_GT(lower_right_band, mean(0, 0, 160, 90) + 5.0);
 }
 
-TEST_F(scene_test, first_frame_uses_default_blending_and_later_frames_additive) {
-  // A fresh context state as after set-up: default blend and environment.
+// The first frame itself is drawn in first_frame_test, in a process of its own.
+TEST_F(scene_test, a_frame_leaves_additive_blending_and_the_decal_environment) {
   glBlendFunc(GL_ONE, GL_ZERO);
   glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   GLint src = 0, dst = 0, env = 0;
@@ -221,6 +246,120 @@ TEST_F(scene_test, first_frame_uses_default_blending_and_later_frames_additive) 
   glBindTexture(GL_TEXTURE_2D, 0);
   glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min_filter);
   EXPECT_EQ(min_filter, GL_LINEAR_MIPMAP_LINEAR);
+}
+
+TEST(sprite_quad, texture_runs_right_to_left_and_top_to_bottom) {
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  auto prims = capture_feedback(draw_sprite_quad);
+  auto vs = all_vertices(prims);
+  ASSERT_EQ(2u, prims.size()) << "one strip of two triangles";
+  int corners = 0;
+  for (const auto& v : vs) {
+    EXPECT_NEAR(1.0f, std::fabs(v.x), 1e-4);
+    EXPECT_NEAR(1.0f, std::fabs(v.y), 1e-4);
+    EXPECT_NEAR(0.0f, v.z, 1e-4);
+    // s = 1 on the left edge, t = 0 on the top edge.
+    EXPECT_EQ((1.0f - std::round(v.x)) / 2.0f, v.s) << v.x << "," << v.y;
+    EXPECT_EQ((1.0f - std::round(v.y)) / 2.0f, v.t) << v.x << "," << v.y;
+    corners |= 1 << ((v.x > 0) * 2 + (v.y > 0));
+  }
+  EXPECT_EQ(15, corners) << "all four corners";
+}
+
+// The title backdrop with a 2 x 2 picture in place of the title, the sprites
+// shrunk to nothing: red, green over blue, white as the file lists them.
+class title_backdrop : public scene_test {
+ protected:
+  void SetUp() override {
+    scene_test::SetUp();
+    std::memcpy(saved_scale_, scene_state.star_scale, sizeof saved_scale_);
+    std::memset(scene_state.star_scale, 0, sizeof scene_state.star_scale);
+    const unsigned char picture[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    glBindTexture(GL_TEXTURE_2D, scene_state.title_texture.tex_name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, picture);
+    scene_draw();
+    scene_draw();  // from the second frame on, the picture shows as it is
+    rgb_.resize(640 * 360 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 640, 360, GL_RGB, GL_UNSIGNED_BYTE, rgb_.data());
+  }
+  void TearDown() override {
+    std::memcpy(scene_state.star_scale, saved_scale_, sizeof saved_scale_);
+    const qxtexture& t = scene_state.title_texture;
+    glBindTexture(GL_TEXTURE_2D, t.tex_name);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, t.w, t.h, GL_RGB, GL_UNSIGNED_BYTE, t.pixels);
+  }
+  // The pixel showing eye-space point (x, y) at distance 20.
+  std::vector<int> at(float x, float y) {
+    const int col = static_cast<int>((x * (360.0f / 640.0f) / 20.0f + 1.0f) * 320.0f);
+    const int row = static_cast<int>((y / 20.0f + 1.0f) * 180.0f);
+    const unsigned char* p = &rgb_[(row * 640 + col) * 3];
+    return {p[0], p[1], p[2]};
+  }
+  std::vector<unsigned char> rgb_;
+  float saved_scale_[star_count][3];
+};
+
+bool near_colour(const std::vector<int>& got, int r, int g, int b, int tolerance = 24) {
+  return std::abs(got[0] - r) <= tolerance && std::abs(got[1] - g) <= tolerance &&
+         std::abs(got[2] - b) <= tolerance;
+}
+
+TEST_F(title_backdrop, shows_the_picture_upright_and_not_mirrored) {
+  // The 24 x 24 square spans x 4 ... 28 and y -21 ... 3; each texel a quarter.
+  EXPECT_TRUE(near_colour(at(10, -3), 255, 0, 0)) << "first row, first pixel: top left";
+  EXPECT_TRUE(near_colour(at(22, -3), 0, 255, 0)) << "top right";
+  EXPECT_TRUE(near_colour(at(10, -15), 0, 0, 255)) << "bottom left";
+  EXPECT_TRUE(near_colour(at(22, -15), 255, 255, 255)) << "bottom right";
+  EXPECT_TRUE(near_colour(at(2, -3), 0, 0, 0)) << "nothing left of the square";
+  EXPECT_TRUE(near_colour(at(10, 5), 0, 0, 0)) << "nothing above it";
+}
+
+TEST_F(title_backdrop, edges_fade_to_the_border_instead_of_wrapping) {
+  // Half a texel from the top left corner the filter reaches past the edge:
+  // clamped, it mixes in the black border and never the far side's colours.
+  for (auto [x, y] : {std::pair{4.3f, 2.7f}, {4.3f, -3.0f}, {10.0f, 2.7f}}) {
+    const auto corner = at(x, y);
+    EXPECT_LT(corner[0], 200) << x << "," << y;
+    EXPECT_GT(corner[0], 40) << x << "," << y;
+    EXPECT_LT(corner[1], 12) << x << "," << y;
+    EXPECT_LT(corner[2], 12) << x << "," << y;
+  }
+  GLint wrap_s = 0, wrap_t = 0;
+  glBindTexture(GL_TEXTURE_2D, scene_state.title_texture.tex_name);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap_s);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrap_t);
+  EXPECT_EQ(GL_CLAMP, wrap_s);
+  EXPECT_EQ(GL_CLAMP, wrap_t);
+}
+
+TEST_F(scene_test, each_bind_sets_the_textures_wrap_and_filters) {
+  scene_state.show_gradient = 1;
+  scene_draw();
+  const struct {
+    const char* what;
+    GLuint name;
+    GLint wrap, min_filter;
+  } cases[] = {
+      {"title", scene_state.title_texture.tex_name, GL_CLAMP, GL_LINEAR},
+      {"gradient", scene_state.gradient_texture.tex_name, GL_REPEAT, GL_LINEAR},
+      {"sprite", scene_state.sprite_texture.tex_name, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    glBindTexture(GL_TEXTURE_2D, c.name);
+    GLint got[4] = {};
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &got[0]);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &got[1]);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &got[2]);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &got[3]);
+    EXPECT_EQ(c.wrap, got[0]);
+    EXPECT_EQ(c.wrap, got[1]);
+    EXPECT_EQ(GL_LINEAR, got[2]);
+    EXPECT_EQ(c.min_filter, got[3]);
+  }
 }
 
 TEST_F(scene_test, reshape_follows_the_window_and_survives_zero_height) {
@@ -248,6 +387,22 @@ TEST(scene_set_up, a_missing_picture_ends_the_process_with_code_1) {
         scene_init();
       },
       ::testing::ExitedWithCode(1), "Texture setup error\\. main\\.cpp, [0-9]+");
+}
+
+TEST(scene_set_up, a_missing_title_picture_ends_the_process_with_code_1_too) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const char* data = getenv("ORVANE_DATA_DIR");
+  ASSERT_NE(nullptr, data) << "ctest sets the generated data folder";
+  temp_dir sprite_only;
+  write_file_bytes(sprite_only.file("supernova.ppm"),
+                   read_file_bytes(std::string(data) + "/supernova.ppm"));
+  EXPECT_EXIT(
+      {
+        setenv("ORVANE_DATA_DIR", sprite_only.path().c_str(), 1);
+        scene_init();
+      },
+      ::testing::ExitedWithCode(1),
+      "Cannot open texure file [^\n]*/Orvane\\.ppm\nTexture setup error\\. main\\.cpp, [0-9]+");
 }
 
 TEST(scene_set_up, full_screen_setting_goes_through_the_hook) {

@@ -137,6 +137,19 @@ TEST_F(texture_test, header_failures_report_in_order_and_keep_the_picture) {
   EXPECT_EQ(err.text(), "Cannot open texure file " + dir.file("missing.ppm") + "\n");
 }
 
+TEST_F(texture_test, samples_keep_their_low_eight_bits_at_any_length) {
+  // 2^40 * 10 + 1, 2^64 + 300 and -257: the low byte of the number as written.
+  qxtexture t;
+  std::string path = file("P3 1 1 255\n10995116277761 18446744073709551916 -257\n");
+  ASSERT_EQ(t.load_ppm_mipmap(path.c_str(), name), 1);
+  EXPECT_EQ(texture_rgb(name, 1, 1), (std::vector<unsigned char>{1, 44, 255}));
+  // A size that wraps to 4 in 64 bits is still no power of two.
+  stream_capture err(2);
+  path = file("P3 18446744073709551620 1 255 1 2 3 4 5 6 7 8 9 10 11 12\n");
+  EXPECT_EQ(t.load_ppm_mipmap(path.c_str(), name), 0);
+  EXPECT_EQ(err.text(), "ERROR: Width of texture file " + path + " is not power of 2\n");
+}
+
 TEST_F(texture_test, small_maximum_value_does_not_scale_and_extra_samples_are_ignored) {
   qxtexture t;
   std::string path = file("P3 1 1 15 15 3 1 99 99 99\n77\n");

@@ -284,3 +284,77 @@ TEST(TextureVariants, CheckerboardPixels) {
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &level1);
   EXPECT_EQ(0, level1) << "no mipmaps";
 }
+
+namespace {
+
+// All seven PPM loaders, the scene's own first, with the "#ERROR: " prefix
+// that only it carries.
+std::vector<named_loader> every_loader() {
+  std::vector<named_loader> all = {
+      {"load_ppm_mipmap",
+       [](qxtexture& t, const char* p, GLuint n) { return t.load_ppm_mipmap(p, n); }}};
+  all.insert(all.end(), variant_loaders().begin(), variant_loaders().end());
+  return all;
+}
+
+std::vector<unsigned char> file_samples(int w, int h) {
+  std::vector<unsigned char> out;
+  for (int i = 0; i < w * h * 3; ++i) out.push_back(static_cast<unsigned char>((i * 37 + 11) % 256));
+  return out;
+}
+
+}  // namespace
+
+TEST(TextureLoaders, NarrowPicturesKeepTheirRowsWhateverTheUnpackAlignment) {
+  // Rows of 3 and 6 bytes: at OpenGL's default alignment of 4 every row but
+  // the first would be read from the wrong place.
+  temp_dir dir;
+  for (auto [w, h] : {std::pair{1, 4}, {2, 2}, {2, 4}}) {
+    const std::string path = dir.file("narrow.ppm");
+    write_file_bytes(path, ppm_text(w, h));
+    for (const auto& l : every_loader()) {
+      SCOPED_TRACE(std::string(l.name) + " " + std::to_string(w) + "x" + std::to_string(h));
+      glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+      qxtexture t;
+      GLuint name = new_texture();
+      stream_capture quiet(1);
+      ASSERT_EQ(1, l.load(t, path.c_str(), name));
+      EXPECT_EQ(file_samples(w, h), level_pixels(name, 0));
+      GLint alignment = 0;
+      glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+      EXPECT_EQ(1, alignment) << "stays 1 afterwards";
+    }
+  }
+}
+
+TEST(TextureLoaders, FileEndingAmongItsSamplesKeepsTheOldPicture) {
+  temp_dir dir;
+  // Long enough to pass the length check, yet six samples short; and one
+  // that the length check itself refuses.
+  const std::string among = dir.file("among.ppm"), short_file = dir.file("short.ppm");
+  write_file_bytes(among, "P3\n2 2\n255\n100 100 100 100 100 100\n");
+  write_file_bytes(short_file, "P3\n4 4\n255\n1 2 3\n");
+  for (const auto& l : every_loader()) {
+    for (const std::string* path : {&among, &short_file}) {
+      SCOPED_TRACE(std::string(l.name) + " " + *path);
+      qxtexture t;
+      GLuint name = new_texture();
+      t.tex_name = name;
+      stream_capture quiet(1), err(2);
+      t.make_checker();
+      const std::vector<unsigned char> picture(t.pixels, t.pixels + 64 * 64 * 4);
+      const auto uploaded = level_pixels(name, 0);
+      unsigned char* const buffer = t.pixels;
+
+      EXPECT_EQ(0, l.load(t, path->c_str(), name));
+      EXPECT_EQ(64, t.w);
+      EXPECT_EQ(64, t.h);
+      EXPECT_EQ(4, t.d);
+      ASSERT_EQ(buffer, t.pixels);
+      EXPECT_EQ(picture, std::vector<unsigned char>(t.pixels, t.pixels + 64 * 64 * 4));
+      EXPECT_EQ(uploaded, level_pixels(name, 0)) << "the texture is not touched";
+      const std::string prefix = std::string(l.name) == "load_ppm_mipmap" ? "#ERROR: " : "";
+      EXPECT_EQ(prefix + "Texture file " + *path + " ends before its last sample.\n", err.text());
+    }
+  }
+}

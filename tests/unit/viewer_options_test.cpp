@@ -23,6 +23,12 @@ TEST(viewer_options, accepted_forms) {
   EXPECT_EQ(o.capture, "f.ppm");
   EXPECT_EQ(o.width, 800);
   EXPECT_EQ(o.height, 600);
+  viewer_options joined;
+  ASSERT_TRUE(parse({"--frames=5", "--size=2x2", "--version"}, &joined, &error)) << error;
+  EXPECT_EQ(joined.frames, 5);
+  EXPECT_EQ(joined.width, 2);
+  EXPECT_EQ(joined.height, 2);
+  EXPECT_TRUE(joined.version);
   viewer_options defaults;
   ASSERT_TRUE(parse({}, &defaults, &error));
   EXPECT_EQ(defaults.frames, -1);
@@ -37,11 +43,14 @@ TEST(viewer_options, bad_input_is_refused_with_a_reason) {
       {"--frames", "12x"},  {"--seed", "4294967296"}, {"--size", "0x10"},
       {"--size", "640"},    {"--size", "640x"},     {"--capture"},
       {"--capture", ""},    {"frames"},
+      // A side of one pixel never draws a frame; nothing to capture in none.
+      {"--size", "1x360"},  {"--size", "360x1"},
+      {"--frames", "0", "--capture", "f.ppm"}, {"--seed", "1", "extra"},
   };
   for (const auto& args : bad) {
     viewer_options o;
     std::string error;
-    EXPECT_FALSE(parse(args, &o, &error)) << args[0];
+    EXPECT_FALSE(parse(args, &o, &error)) << args[0] << " " << (args.size() > 1 ? args[1] : "");
     EXPECT_FALSE(error.empty());
   }
 }
