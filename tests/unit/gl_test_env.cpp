@@ -59,6 +59,15 @@ bool pump_until(const std::function<bool()>& done, int deadline_ms) {
   }
 }
 
+void reset_drawing_state() {
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_NORMALIZE, GL_CULL_FACE, GL_DEPTH_TEST, GL_BLEND})
+    glDisable(cap);
+  glColor4f(1, 1, 1, 1);
+  glNormal3f(0, 0, 1);
+}
+
 void resize_test_window(int width, int height) {
   glutReshapeWindow(width, height);
   pump_until([&] {

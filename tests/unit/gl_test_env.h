@@ -10,6 +10,11 @@
 // so a loaded machine only makes it slower, never wrong.
 bool pump_until(const std::function<bool()>& done, int deadline_ms = 20000);
 
+// Puts back the plain drawing state the drawing tests start from: identity
+// model-view, no lighting, texturing, normalising, culling, depth test or
+// blending, white colour and a +z normal.
+void reset_drawing_state();
+
 // Resizes the test window and waits until GLUT reports the new size.
 void resize_test_window(int width, int height);
 

@@ -17,15 +17,7 @@ namespace {
 
 class shapes : public ::testing::Test {
  protected:
-  void SetUp() override {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_NORMALIZE);
-    glColor4f(1, 1, 1, 1);
-  }
+  void SetUp() override { reset_drawing_state(); }
   void TearDown() override {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

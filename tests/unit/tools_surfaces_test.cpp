@@ -17,17 +17,7 @@ namespace {
 
 class surfaces : public ::testing::Test {
  protected:
-  void SetUp() override {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_NORMALIZE);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glColor4f(1, 1, 1, 1);
-    glNormal3f(0, 0, 1);
-  }
+  void SetUp() override { reset_drawing_state(); }
   void TearDown() override {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);

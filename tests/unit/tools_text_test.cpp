@@ -12,12 +12,7 @@ namespace {
 
 class text_drawing : public ::testing::Test {
  protected:
-  void SetUp() override {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-  }
+  void SetUp() override { reset_drawing_state(); }
 };
 
 std::vector<float> get4(GLenum what) {
