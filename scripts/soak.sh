@@ -25,16 +25,16 @@ cc -O2 -shared -fPIC -o build-asan/keep_loaded.so tests/sanitizers/keep_loaded.c
 log=build-asan/soak.log
 echo "soak: $frames frames of the viewer under ASan/UBSan/LSan (log: $log)"
 start=$(date +%s)
-# Only the viewer gets the sanitizer settings and the preload, not Xvfb.
+# The asan preset's sanitizer options, and the preload for the viewer only, not Xvfb.
 # No quarantine of freed blocks and no returning of free pages to the system:
 # with them, the driver's freed per-frame blocks leave the quarantine in
 # batches and move the resident size by megabytes at random, which hides the
 # growth we look for. Use after free is the asan test suite's part, where the
 # quarantine is on.
+eval "$(cmake -P scripts/lib/sanitizer-options.cmake)" || exit 1
 xvfb-run -a -s "-screen 0 1280x720x24" env \
-  ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:verify_asan_link_order=0:quarantine_size_mb=0:allocator_release_to_os_interval_ms=-1 \
-  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0 \
+  ASAN_OPTIONS="$ASAN_OPTIONS:quarantine_size_mb=0:allocator_release_to_os_interval_ms=-1" \
+  UBSAN_OPTIONS="$UBSAN_OPTIONS" LSAN_OPTIONS="$LSAN_OPTIONS" \
   LD_PRELOAD=$root/build-asan/keep_loaded.so \
   ORVANE_DATA_DIR=$root/build-asan/data \
   build-asan/apps/viewer/orvane-viewer --frames "$frames" --seed 1 --report-rss \

@@ -40,9 +40,8 @@ run_one() {
   fi
 }
 
-export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0
+# The same sanitizer options as the asan preset's test suite.
+eval "$(cmake -P "$root/scripts/lib/sanitizer-options.cmake")" || exit 1
 
 failed=()
 for t in "${targets[@]}"; do
