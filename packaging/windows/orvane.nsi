@@ -72,7 +72,7 @@ VIAddVersionKey /LANG=1033 LegalCopyright "Copyright (c) 2026 ${PUBLISHER}. MIT 
 !insertmacro MUI_LANGUAGE "English"
 
 !ifdef SIGN
-  !uninstfinalize '${SIGN}' = 0
+  !uninstfinalize `${SIGN}` = 0
 !endif
 
 ; Both halves write to System32, Program Files and HKLM.
