@@ -418,30 +418,28 @@ check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
 check "uninstall keeps the saver chosen since" previous_kept 'C:\windows\system32\later.scr' 1
 
-# 4. The box unticked (/KEEPSAVER): the choice stays as it was, nothing remembered.
-keeps_choice() {
-  run_setup /KEEPSAVER || return 1
-  files_in_place && previous_kept 'C:\windows\system32\later.scr' 1 || return 1
+# installs_keeping_choice SAVER ACTIVE SWITCH...: with SAVER chosen, the setup
+# installs and leaves the choice as it was, remembering nothing.
+installs_keeping_choice() {
+  local saver=$1 active=$2
+  shift 2
+  set_saver "$saver" && set_active "$active" || return 1
+  run_setup "$@" || return 1
+  files_in_place && previous_kept "$saver" "$active" || return 1
   ! key_exists "$memory_key" || { echo "HKCU\\Software\\Orvane written"; return 1; }
 }
-check "setup.exe /S /KEEPSAVER installs and leaves the saver choice alone" keeps_choice
-check "silent uninstall runs" run_uninstall
-check "uninstall leaves nothing of ours" nothing_of_ours
-check "uninstall keeps the saver that was chosen" previous_kept 'C:\windows\system32\later.scr' 1
+# 4. The box unticked (/KEEPSAVER), and a plain silent install (a deployment
+# tool's): nobody's choice changes.
+for switches in /KEEPSAVER "" "/SETSAVER /KEEPSAVER"; do
+  # shellcheck disable=SC2086 # the switches are separate words
+  check "setup.exe /S ${switches:+$switches }installs and leaves SCRNSAVE.EXE as it was" \
+    installs_keeping_choice 'C:\windows\system32\mine.scr' 0 $switches
+  check "silent uninstall runs" run_uninstall
+  check "uninstall leaves nothing of ours" nothing_of_ours
+  check "uninstall keeps the saver that was chosen" previous_kept 'C:\windows\system32\mine.scr' 0
+done
 
-# 5. A plain silent install (a deployment tool's) changes nobody's choice.
-plain_silent_keeps_choice() {
-  set_saver 'C:\windows\system32\mine.scr' && set_active 0 || return 1
-  run_setup || return 1
-  files_in_place && previous_kept 'C:\windows\system32\mine.scr' 0 || return 1
-  ! key_exists "$memory_key" || { echo "HKCU\\Software\\Orvane written"; return 1; }
-}
-check "setup.exe /S installs and leaves SCRNSAVE.EXE as it was" plain_silent_keeps_choice
-check "silent uninstall runs" run_uninstall
-check "uninstall leaves nothing of ours" nothing_of_ours
-check "uninstall keeps the saver that was chosen" previous_kept 'C:\windows\system32\mine.scr' 0
-
-# 6. /D= may name the saver's own folder; any other folder is refused with
+# 5. /D= may name the saver's own folder; any other folder is refused with
 # exit code 2 and nothing changed.
 elsewhere_dir=$drive_c/Elsewhere
 refuses_other_folder() {
@@ -462,7 +460,7 @@ check "Orvane.scr /s from that install draws the nebula" installed_saver_runs
 check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
 
-# 7. An older Orvane is there: the setup upgrades it in place.
+# 6. An older Orvane is there: the setup upgrades it in place.
 upgrades_older() {
   reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 0.9.0 /f >/dev/null || return 1
   run_setup || return 1
@@ -472,7 +470,7 @@ check "setup.exe /S over an older version upgrades in place" upgrades_older
 check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
 
-# 8. A newer Orvane is already there: the installer leaves it alone.
+# 7. A newer Orvane is already there: the installer leaves it alone.
 refuses_downgrade() {
   reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 99.0.0 /f >/dev/null || return 1
   if run_setup; then echo "setup succeeded over a newer version"; return 1; fi
@@ -482,7 +480,7 @@ refuses_downgrade() {
 }
 check "setup.exe refuses to replace a newer version" refuses_downgrade
 
-# 9. The signed setup installs a signed uninstaller and saver.
+# 8. The signed setup installs a signed uninstaller and saver.
 signed_install_verifies() {
   timeout -k 10 180 "$wine" "$signed/${setup##*/}" /S || return 1
   authenticode_ok "$install_dir/Uninstall.exe" && authenticode_ok "$system32/Orvane.scr"

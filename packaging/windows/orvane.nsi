@@ -149,7 +149,7 @@ Function .onInit
   SetRegView 64
   !insertmacro require_admin
   ; /D= names another folder: the saver would find nothing there, so change
-  ; nothing. (StrCmp ignores case, as Windows does; NSIS drops a trailing "\".)
+  ; nothing. (StrCmp ignores case, as Windows does.)
   ${If} $INSTDIR != "${DATA_DIR}"
     MessageBox MB_ICONSTOP "Orvane can only be installed in ${DATA_DIR}, the folder its screen saver reads, not in $INSTDIR. Nothing was changed." /SD IDOK
     Abort
