@@ -1,7 +1,7 @@
 ; Orvane's Windows installer: the 64-bit saver into System32, its pictures and
 ; tune into the folder it reads them from, and an Apps & features entry.
 ;
-;   makensis -DVERSION=1.0.0 -DSTAGE=folder -DOUTFILE=Orvane-1.0.0-setup.exe orvane.nsi
+;   makensis -DVERSION=1.0.1 -DSTAGE=folder -DOUTFILE=Orvane-1.0.1-setup.exe orvane.nsi
 ;
 ; STAGE holds Orvane.scr (x86_64), supernova.ppm, Orvane.ppm, music.mid,
 ; orvane.ico, LICENSE.txt and README.txt. With -DSIGN="command", the
