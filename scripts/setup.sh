@@ -15,13 +15,15 @@ if [ "$profile" = test ]; then
   # The real xscreensaver daemon drives the saver; xwd reads back its screen.
   packages+=(xscreensaver x11-apps procps)
 fi
-# Release files (release.sh): cross compilers, installer maker, zip, Debian packaging.
+# Release files (release.sh): cross compilers, installer maker, zip, Debian
+# packaging, and the signing tools it uses when given a certificate or key.
 if [ "$profile" = test ] || [ "$profile" = release ]; then
-  packages+=(mingw-w64 nsis zip dpkg-dev file)
+  packages+=(mingw-w64 nsis zip dpkg-dev file git osslsigncode gnupg)
 fi
-# Their tests (test-release.sh): package checker, unzip, key presses and screen grabs.
+# Their tests (test-release.sh): package checker, unzip, key presses and screen
+# grabs, and openssl for a throw-away signing certificate.
 if [ "$profile" = test ]; then
-  packages+=(lintian unzip xdotool x11-apps)
+  packages+=(lintian unzip xdotool x11-apps openssl)
 fi
 
 missing=()
