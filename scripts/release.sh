@@ -75,24 +75,23 @@ debian_flags() {
   DEB_BUILD_MAINT_OPTIONS="hardening=+all reproducible=-fixfilepath" \
     DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --get "$1"
 }
-native_cflags="$(debian_flags CPPFLAGS) $(debian_flags CFLAGS) $path_maps"
-native_cxxflags="$(debian_flags CPPFLAGS) $(debian_flags CXXFLAGS) $path_maps"
-native_ldflags=$(debian_flags LDFLAGS)
+# The release presets take their flags from these.
+export ORVANE_RELEASE_CFLAGS="$(debian_flags CPPFLAGS) $(debian_flags CFLAGS) $path_maps"
+export ORVANE_RELEASE_CXXFLAGS="$(debian_flags CPPFLAGS) $(debian_flags CXXFLAGS) $path_maps"
+export ORVANE_RELEASE_LDFLAGS=$(debian_flags LDFLAGS)
+export ORVANE_RELEASE_WINFLAGS=$path_maps
 
-# The installed data folder is compiled into the programs, hence /usr.
-step "native build" cmake -S "$repo" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DORVANE_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_C_FLAGS="$native_cflags" \
-  -DCMAKE_CXX_FLAGS="$native_cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$native_ldflags"
+# The installed data folder is compiled into the programs, hence the preset's /usr.
+step "native build" cmake -S "$repo" --preset release -B "$build/native"
 step "native build" cmake --build "$build/native"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/native/CMakeCache.txt")
 [[ -n $version ]] || { echo "release: no project version in $build/native/CMakeCache.txt" >&2; exit 1; }
 data=$build/native/data
+export ORVANE_RELEASE_ASSETS=$data
 
 for arch in win64:x86_64 win32:i686; do
   dir=$build/${arch%%:*}
-  step "${arch%%:*} build" cmake -S "$repo" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DORVANE_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-${arch#*:}-w64-mingw32.cmake" \
-    -DORVANE_ASSET_DIR="$data" -DCMAKE_C_FLAGS="$path_maps" -DCMAKE_CXX_FLAGS="$path_maps"
+  step "${arch%%:*} build" cmake -S "$repo" --preset "release-${arch%%:*}" -B "$dir"
   step "${arch%%:*} build" cmake --build "$dir" --target orvane_saver
 done
 
