@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The saver under Debian's own xscreensaver daemon, on a virtual display of its
-# own: configured to run only orvane, the daemon is told to activate (the
-# screen must show the nebula), to deactivate and to exit (no orvane may be
-# left). The daemon refuses to run hacks as root, so as root this runs it as
-# an unprivileged user, created if missing.
+# own with two screens (two monitors as X screens): a hand-made ~/.xscreensaver gets orvane from
+# orvane-xscreensaver-setup, the daemon is told to select it (each monitor
+# must show its own nebula), to deactivate and to exit (no orvane may be
+# left, none may have written to the daemon's log, each must have died of
+# the daemon's SIGTERM). The daemon refuses to run hacks as root, so as root
+# this runs it as an unprivileged user, created if missing.
 # Usage: test-xscreensaver.sh [BUILD_DIR]   (default: build, already built)
-# ORVANE_XSS_CAPTURE=FILE.ppm keeps a capture of the screen while the saver runs.
+# ORVANE_XSS_CAPTURE=FILE.ppm keeps a capture of the screen while the saver runs;
+# ORVANE_XSS_LOG=FILE keeps the daemon's log.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" 2>/dev/null && pwd) || { echo "xscreensaver test: no build folder ${1:-build}" >&2; exit 1; }
@@ -14,6 +17,7 @@ deadline=30  # seconds for each thing we wait for; generous, for a loaded machin
 
 fail() {
   echo "xscreensaver test: FAILED: $*" >&2
+  [ -n "${ORVANE_XSS_LOG:-}" ] && [ -f "${work:-}/daemon.log" ] && cp "$work/daemon.log" "$ORVANE_XSS_LOG"
   [ -n "${work:-}" ] && [ -f "$work/daemon.log" ] && sed 's/^/  daemon: /' "$work/daemon.log" | tail -20 >&2
   exit 1
 }
@@ -62,11 +66,15 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-# The repo may sit in a folder that user cannot enter: give it copies.
-mkdir -p "$work/home" "$work/data"
-cp "$hack" "$work/orvane"
+# The repo may sit in a folder that user cannot enter: give it copies, with
+# the hack on the daemon's PATH as the package puts it on its hack path.
+mkdir -p "$work/home" "$work/data" "$work/bin"
+cp "$hack" "$work/bin/orvane"
+cp packaging/xscreensaver/orvane-xscreensaver-setup "$work/bin/"
 cp "$build/data/supernova.ppm" "$build/data/Orvane.ppm" "$build/data/music.mid" "$work/data/"
-cat >"$work/home/.xscreensaver" <<CONFIG
+# A user's own file with a list of their own; the set-up command adds orvane
+# as its third entry.
+cat >"$work/home/.xscreensaver" <<'CONFIG'
 timeout:	1:00:00
 cycle:		0:00:00
 lock:		False
@@ -76,47 +84,72 @@ splash:		False
 dpmsEnabled:	False
 mode:		one
 selected:	0
-programs:	GL: $work/orvane --root --seed 1 \n
-CONFIG
-chmod 755 "$work" "$work/data"
-chown -R "$user" "$work/home"
+programs:	\
+		maze --root		\n\
+  - GL:		superquadrics --root	\n\
 
+CONFIG
+chmod -R a+rX "$work"
+chown -R "$user" "$work/home"
 : >"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -ac 3>"$work/display" 2>"$work/xvfb.log" &
+# Two monitors: xscreensaver 6.06 counts monitors by RandR outputs and
+# Xinerama heads, and Xvfb has one output (monitors added with xrandr
+# --setmonitor are not looked at) and lays Xinerama heads on top of each
+# other; two X screens it does run one hack on each.
+Xvfb -displayfd 3 -screen 0 1280x720x24 -screen 1 1280x720x24 -nolisten tcp -ac \
+  3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 waits_for "$deadline" grep -q '[0-9]' "$work/display" || fail "Xvfb did not start"
 display=:$(head -n1 "$work/display")
 
-user_env=(env -i HOME="$work/home" DISPLAY="$display" PATH=/usr/bin:/bin
+user_env=(env -i HOME="$work/home" DISPLAY="$display" PATH="$work/bin:/usr/bin:/bin"
           ORVANE_DATA_DIR="$work/data")
+"${as_user[@]}" "${user_env[@]}" orvane-xscreensaver-setup >"$work/setup.log" 2>&1 ||
+  fail "orvane-xscreensaver-setup: $(cat "$work/setup.log")"
+grep -q '^  GL: orvane --root' "$work/home/.xscreensaver" || fail "the set-up command added no orvane"
+
 "${as_user[@]}" "${user_env[@]}" xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 &
 daemon_pid=$!
 command_ok() { "${as_user[@]}" "${user_env[@]}" timeout 10 xscreensaver-command "$@" >/dev/null 2>&1; }
 waits_for "$deadline" command_ok -time || fail "the daemon did not answer"
 
-hack_pids() { pgrep -u "$user" -f "^$work/orvane"; }
+hack_pids() { pgrep -u "$user" -x orvane; }
 no_hack_left() { ! hack_pids >/dev/null; }
+two_hacks() { [ "$(hack_pids | wc -l)" -eq 2 ]; }
 
-# Fraction of lit pixels in a box of the screen (fractions of 1280 x 720).
+# Fraction of lit pixels in a box of screen $1 (pixels of 1280 x 720).
 lit() {
-  xwd -root -silent -display "$display" | xwdtopnm 2>/dev/null |
-    pamcut -left "$1" -top "$2" -width "$3" -height "$4" |
+  xwd -root -silent -display "$display.$1" | xwdtopnm 2>/dev/null |
+    pamcut -left "$2" -top "$3" -width "$4" -height "$5" |
     pamthreshold -simple -threshold 0.31 2>/dev/null | pamsumm -mean -brief 2>/dev/null
 }
 above() { awk -v v="$1" -v t="$2" 'BEGIN { exit !(v != "" && v + 0 > t + 0) }'; }
-shows_nebula() {
-  above "$(lit 896 497 192 58)" 0.01 && above "$(lit 512 252 256 216)" 0.05
-}
+# The nebula on screen $1: the title right of and below the centre, the
+# cloud in the middle.
+title_lit() { lit "$1" 896 497 192 58; }
+cloud_lit() { lit "$1" 512 252 256 216; }
+shows_nebula() { above "$(title_lit "$1")" 0.01 && above "$(cloud_lit "$1")" 0.05; }
+shows_two_nebulae() { shows_nebula 0 && shows_nebula 1; }
 
-command_ok -activate || fail "xscreensaver-command -activate"
-waits_for "$deadline" hack_pids >/dev/null || fail "the daemon did not start orvane"
+# The third entry of the list: orvane, as the set-up command put it there.
+command_ok -select 3 || fail "xscreensaver-command -select 3"
+waits_for "$deadline" two_hacks || fail "the daemon did not start one orvane per monitor: $(hack_pids | wc -l) running"
 start=$(date +%s.%N)
-waits_for "$deadline" shows_nebula || fail "the screen does not show the nebula (title $(lit 896 497 192 58), cloud $(lit 512 252 256 216))"
-echo "xscreensaver test: nebula on screen $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }') s after orvane started (title lit $(lit 896 497 192 58), cloud lit $(lit 512 252 256 216))"
+waits_for "$deadline" shows_two_nebulae ||
+  fail "the monitors do not each show the nebula (title, cloud lit: $(title_lit 0), $(cloud_lit 0) and $(title_lit 1), $(cloud_lit 1))"
+echo "xscreensaver test: a nebula on each of two monitors $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }') s after the two orvane started"
 # ORVANE_XSS_CAPTURE=FILE.ppm keeps the screen as the daemon showed it.
 if [ -n "${ORVANE_XSS_CAPTURE:-}" ]; then
-  xwd -root -silent -display "$display" | xwdtopnm >"$ORVANE_XSS_CAPTURE" 2>/dev/null
+  xwd -root -silent -display "$display.0" | xwdtopnm >"$ORVANE_XSS_CAPTURE" 2>/dev/null
 fi
+
+# Selecting it again while it runs makes the daemon stop both and start two
+# more: it reaps the old ones while it still watches, and logs how they ended.
+first_pids=$(hack_pids | sort | tr '\n' ' ')
+fresh_pair() { two_hacks && [ "$(hack_pids | sort | tr '\n' ' ')" != "$first_pids" ] && ! hack_pids | grep -qw -f <(echo "$first_pids" | tr ' ' '\n' | grep .); }
+command_ok -select 3 || fail "xscreensaver-command -select 3, a second time"
+waits_for "$deadline" fresh_pair || fail "the daemon did not replace the two orvane: $(hack_pids | tr '\n' ' ') (were $first_pids)"
+waits_for "$deadline" grep -q 'killing pid' "$work/daemon.log" || fail "the daemon did not say it stopped orvane"
 
 command_ok -deactivate || fail "xscreensaver-command -deactivate"
 start=$(date +%s.%N)
@@ -128,4 +161,16 @@ waits_for "$deadline" bash -c "! kill -0 $daemon_pid 2>/dev/null" || fail "the d
 wait "$daemon_pid" 2>/dev/null
 daemon_pid=
 no_hack_left || fail "orvane left behind after -exit"
+
+# Hacks say nothing unless something is wrong, and die of the SIGTERM that
+# stops them; the daemon names any other end "exited abnormally".
+grep -q 'orvane' "$work/daemon.log" || fail "the daemon's log never names orvane: is --verbose still logging?"
+# The daemon's own lines name their program; its banner is indented.
+foreign() { grep -v -e '^xscreensaver' -e '^[[:space:]]' -e '^$' "$work/daemon.log"; }
+if foreign >/dev/null || grep -q 'abnormally' "$work/daemon.log"; then
+  fail "lines in the daemon's log that orvane wrote or caused: $(foreign | head -3; grep 'abnormally' "$work/daemon.log" | head -3)"
+fi
+
+[ -n "${ORVANE_XSS_LOG:-}" ] && cp "$work/daemon.log" "$ORVANE_XSS_LOG"
+echo "xscreensaver test: the daemon's log holds $(wc -c <"$work/daemon.log") bytes for one cycle on two monitors, none from orvane"
 echo "xscreensaver test: passed"
