@@ -8,7 +8,8 @@
 # this runs it as an unprivileged user, created if missing.
 # Usage: test-xscreensaver.sh [BUILD_DIR]   (default: build, already built)
 # ORVANE_XSS_CAPTURE=FILE.ppm keeps a capture of the screen while the saver runs;
-# ORVANE_XSS_LOG=FILE keeps the daemon's log.
+# ORVANE_XSS_LOG=FILE keeps the daemon's log; ORVANE_XSS_SETTINGS_CAPTURE=FILE.ppm
+# the screen with the settings program's preview.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" 2>/dev/null && pwd) || { echo "xscreensaver test: no build folder ${1:-build}" >&2; exit 1; }
@@ -56,10 +57,12 @@ stop() {
   waits_for 10 bash -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null
   wait "$1" 2>/dev/null
 }
+settings_pid=
 cleanup() {
   local pid
   [ -n "$daemon_pid" ] && stop "$daemon_pid"
-  for pid in $(pgrep -u "$user" -f "^$work/orvane" 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
+  [ -n "$settings_pid" ] && stop "$settings_pid"
+  for pid in $(pgrep -u "$user" -x orvane 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
   [ -n "$xvfb_pid" ] && stop "$xvfb_pid"
   rm -rf "$work"
 }
@@ -173,4 +176,65 @@ fi
 
 [ -n "${ORVANE_XSS_LOG:-}" ] && cp "$work/daemon.log" "$ORVANE_XSS_LOG"
 echo "xscreensaver test: the daemon's log holds $(wc -c <"$work/daemon.log") bytes for one cycle on two monitors, none from orvane"
+
+# The settings program, with Orvane picked in a file it wrote itself plus the
+# set-up command's entry. It looks for hacks and their settings files only in
+# the system's folders: a private mount namespace lays a folder with ours
+# added over each, for this program alone (the machine's stay untouched).
+if [ "$(id -u)" -ne 0 ]; then
+  echo "xscreensaver test: the settings program's preview needs root for its mount namespace; not run"
+  echo "xscreensaver test: passed"
+  exit 0
+fi
+command -v xscreensaver-settings >/dev/null && command -v unshare >/dev/null ||
+  fail "xscreensaver-settings and unshare are needed (scripts/setup.sh test installs them)"
+mkdir -p "$work/settings-home" "$work/sys-hacks" "$work/sys-config" "$work/hacks" "$work/config"
+cp tests/hack/xscreensaver-files/written-by-settings "$work/settings-home/.xscreensaver"
+chown -R "$user" "$work/settings-home"
+"${as_user[@]}" env -i HOME="$work/settings-home" PATH="$work/bin:/usr/bin:/bin" \
+  orvane-xscreensaver-setup >/dev/null 2>&1 || fail "orvane-xscreensaver-setup on a file the settings program wrote"
+# Orvane is the last entry; pick it, as choosing it in the list would.
+entries=$(awk '/^programs:/ { inside = 1 } inside && /\\n\\?$/ { n++ } inside && !/\\$/ { inside = 0 } END { print n }' \
+  "$work/settings-home/.xscreensaver")
+sed -i "s/^mode:.*/mode:\t\tone/; s/^selected:.*/selected:\t$((entries - 1))/" "$work/settings-home/.xscreensaver"
+cp packaging/xscreensaver/orvane.xml "$work/config/"
+chmod -R a+rX "$work"
+unshare --mount --propagation private bash -c '
+  set -e
+  w=$1; shift
+  mount --bind /usr/libexec/xscreensaver "$w/sys-hacks"
+  mount --bind /usr/share/xscreensaver/config "$w/sys-config"
+  for f in "$w"/sys-hacks/*; do ln -s "$f" "$w/hacks/"; done
+  for f in "$w"/sys-config/*; do ln -s "$f" "$w/config/"; done
+  ln -s "$w/bin/orvane" "$w/hacks/orvane"
+  mount --bind "$w/hacks" /usr/libexec/xscreensaver
+  mount --bind "$w/config" /usr/share/xscreensaver/config
+  exec "$@"' _ "$work" "${as_user[@]}" env -i HOME="$work/settings-home" DISPLAY="$display.0" \
+  PATH=/usr/bin:/bin ORVANE_DATA_DIR="$work/data" xscreensaver-settings >"$work/settings.log" 2>&1 &
+settings_pid=$!
+preview_pid() { pgrep -u "$user" -x orvane | head -n1; }
+waits_for "$deadline" preview_pid >/dev/null || fail "the settings program started no orvane: $(cat "$work/settings.log")"
+pid=$(preview_pid)
+args=$(tr '\0' ' ' <"/proc/$pid/cmdline")
+wid=$(echo "$args" | grep -o -- '--window-id 0x[0-9a-fA-F]*' | cut -d' ' -f2)
+[ -n "$wid" ] || fail "the preview's orvane was not given a window: $args"
+# Fraction of lit pixels in a box of that window, in fractions of its size.
+window_lit() {
+  local size
+  size=$(xwininfo -display "$display.0" -id "$wid" 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }')
+  set -- $size "$@"
+  xwd -silent -display "$display.0" -id "$wid" 2>/dev/null | xwdtopnm 2>/dev/null |
+    pamcut -left "$(($1 * $3 / 100))" -top "$(($2 * $4 / 100))" -width "$(($1 * $5 / 100))" -height "$(($2 * $6 / 100))" |
+    pamthreshold -simple -threshold 0.31 2>/dev/null | pamsumm -mean -brief 2>/dev/null
+}
+preview_shows_nebula() { above "$(window_lit 70 69 15 8)" 0.01 && above "$(window_lit 40 35 20 30)" 0.05; }
+waits_for "$deadline" preview_shows_nebula ||
+  fail "the preview $wid does not show the nebula (title $(window_lit 70 69 15 8), cloud $(window_lit 40 35 20 30)); orvane: $args"
+kill -0 "$pid" 2>/dev/null || fail "the preview's orvane is gone"
+echo "xscreensaver test: the settings program's preview shows the nebula: $args"
+if [ -n "${ORVANE_XSS_SETTINGS_CAPTURE:-}" ]; then
+  xwd -root -silent -display "$display.0" | xwdtopnm >"$ORVANE_XSS_SETTINGS_CAPTURE" 2>/dev/null
+fi
+stop "$settings_pid"
+settings_pid=
 echo "xscreensaver test: passed"
