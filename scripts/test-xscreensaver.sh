@@ -224,7 +224,7 @@ window_lit() {
   size=$(xwininfo -display "$display.0" -id "$wid" 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }')
   set -- $size "$@"
   xwd -silent -display "$display.0" -id "$wid" 2>/dev/null | xwdtopnm 2>/dev/null |
-    pamcut -left "$(($1 * $3 / 100))" -top "$(($2 * $4 / 100))" -width "$(($1 * $5 / 100))" -height "$(($2 * $6 / 100))" |
+    pamcut -left "$(($1 * $3 / 100))" -top "$(($2 * $4 / 100))" -width "$(($1 * $5 / 100))" -height "$(($2 * $6 / 100))" 2>/dev/null |
     pamthreshold -simple -threshold 0.31 2>/dev/null | pamsumm -mean -brief 2>/dev/null
 }
 preview_shows_nebula() { above "$(window_lit 70 69 15 8)" 0.01 && above "$(window_lit 40 35 20 30)" 0.05; }
