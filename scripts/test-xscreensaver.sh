@@ -27,15 +27,7 @@ for tool in xscreensaver xscreensaver-command Xvfb xwd xwdtopnm pamcut pamthresh
 done
 [ -x "$hack" ] && [ -f "$build/data/supernova.ppm" ] || fail "build $hack and its data first"
 
-# waits_for SECONDS COMMAND...: polls until the command succeeds.
-waits_for() {
-  local limit=$(($(date +%s) + $1))
-  shift
-  until "$@"; do
-    [ "$(date +%s)" -ge "$limit" ] && return 1
-    sleep 0.2
-  done
-}
+source scripts/lib/waits-for.sh
 
 if [ "$(id -u)" -eq 0 ]; then
   user=orvane-saver-test
@@ -69,8 +61,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-# The repo may sit in a folder that user cannot enter: give it copies, with
-# the hack on the daemon's PATH as the package puts it on its hack path.
+# The repo may sit in a folder that user cannot enter: give it copies.
 mkdir -p "$work/home" "$work/data" "$work/bin"
 cp "$hack" "$work/bin/orvane"
 cp packaging/xscreensaver/orvane-xscreensaver-setup "$work/bin/"
@@ -111,7 +102,41 @@ user_env=(env -i HOME="$work/home" DISPLAY="$display" PATH="$work/bin:/usr/bin:/
   fail "orvane-xscreensaver-setup: $(cat "$work/setup.log")"
 grep -q '^  GL: orvane --root' "$work/home/.xscreensaver" || fail "the set-up command added no orvane"
 
-"${as_user[@]}" "${user_env[@]}" xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 &
+# xscreensaver runs hacks from /usr/libexec/xscreensaver ahead of $PATH, and
+# its settings program reads their settings files only from
+# /usr/share/xscreensaver/config. As root, a private mount namespace lays a
+# folder with ours added over each, for the programs started here alone: the
+# machine's folders stay untouched, and an orvane installed there meanwhile
+# does not run in place of the one under test.
+mkdir -p "$work/sys-hacks" "$work/sys-config" "$work/hacks" "$work/config"
+if [ "$(id -u)" -eq 0 ]; then
+  command -v unshare >/dev/null || fail "unshare is not installed"
+  for f in /usr/libexec/xscreensaver/*; do
+    [ "${f##*/}" = orvane ] || ln -s "$work/sys-hacks/${f##*/}" "$work/hacks/"
+  done
+  for f in /usr/share/xscreensaver/config/*; do
+    [ "${f##*/}" = orvane.xml ] || ln -s "$work/sys-config/${f##*/}" "$work/config/"
+  done
+  ln -s "$work/bin/orvane" "$work/hacks/orvane"
+  cp packaging/xscreensaver/orvane.xml "$work/config/"
+  chmod -R a+rX "$work"
+  in_view() {
+    unshare --mount --propagation private bash -c '
+      set -e
+      w=$1; shift
+      mount --bind /usr/libexec/xscreensaver "$w/sys-hacks"
+      mount --bind /usr/share/xscreensaver/config "$w/sys-config"
+      mount --bind "$w/hacks" /usr/libexec/xscreensaver
+      mount --bind "$w/config" /usr/share/xscreensaver/config
+      exec "$@"' _ "$work" "$@"
+  }
+else
+  [ -e /usr/libexec/xscreensaver/orvane ] &&
+    fail "the installed /usr/libexec/xscreensaver/orvane would run instead of the one under test (as root this test hides it)"
+  in_view() { "$@"; }
+fi
+
+in_view "${as_user[@]}" "${user_env[@]}" xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 &
 daemon_pid=$!
 command_ok() { "${as_user[@]}" "${user_env[@]}" timeout 10 xscreensaver-command "$@" >/dev/null 2>&1; }
 waits_for "$deadline" command_ok -time || fail "the daemon did not answer"
@@ -178,17 +203,15 @@ fi
 echo "xscreensaver test: the daemon's log holds $(wc -c <"$work/daemon.log") bytes for one cycle on two monitors, none from orvane"
 
 # The settings program, with Orvane picked in a file it wrote itself plus the
-# set-up command's entry. It looks for hacks and their settings files only in
-# the system's folders: a private mount namespace lays a folder with ours
-# added over each, for this program alone (the machine's stay untouched).
+# set-up command's entry, and our settings file laid where it looks (above).
 if [ "$(id -u)" -ne 0 ]; then
   echo "xscreensaver test: the settings program's preview needs root for its mount namespace; not run"
   echo "xscreensaver test: passed"
   exit 0
 fi
-command -v xscreensaver-settings >/dev/null && command -v unshare >/dev/null ||
-  fail "xscreensaver-settings and unshare are needed (scripts/setup.sh test installs them)"
-mkdir -p "$work/settings-home" "$work/sys-hacks" "$work/sys-config" "$work/hacks" "$work/config"
+command -v xscreensaver-settings >/dev/null ||
+  fail "xscreensaver-settings is not installed (scripts/setup.sh test installs it)"
+mkdir -p "$work/settings-home"
 cp tests/hack/xscreensaver-files/written-by-settings "$work/settings-home/.xscreensaver"
 chown -R "$user" "$work/settings-home"
 "${as_user[@]}" env -i HOME="$work/settings-home" PATH="$work/bin:/usr/bin:/bin" \
@@ -197,19 +220,7 @@ chown -R "$user" "$work/settings-home"
 entries=$(awk '/^programs:/ { inside = 1 } inside && /\\n\\?$/ { n++ } inside && !/\\$/ { inside = 0 } END { print n }' \
   "$work/settings-home/.xscreensaver")
 sed -i "s/^mode:.*/mode:\t\tone/; s/^selected:.*/selected:\t$((entries - 1))/" "$work/settings-home/.xscreensaver"
-cp packaging/xscreensaver/orvane.xml "$work/config/"
-chmod -R a+rX "$work"
-unshare --mount --propagation private bash -c '
-  set -e
-  w=$1; shift
-  mount --bind /usr/libexec/xscreensaver "$w/sys-hacks"
-  mount --bind /usr/share/xscreensaver/config "$w/sys-config"
-  for f in "$w"/sys-hacks/*; do ln -s "$f" "$w/hacks/"; done
-  for f in "$w"/sys-config/*; do ln -s "$f" "$w/config/"; done
-  ln -s "$w/bin/orvane" "$w/hacks/orvane"
-  mount --bind "$w/hacks" /usr/libexec/xscreensaver
-  mount --bind "$w/config" /usr/share/xscreensaver/config
-  exec "$@"' _ "$work" "${as_user[@]}" env -i HOME="$work/settings-home" DISPLAY="$display.0" \
+in_view "${as_user[@]}" env -i HOME="$work/settings-home" DISPLAY="$display.0" \
   PATH=/usr/bin:/bin ORVANE_DATA_DIR="$work/data" xscreensaver-settings >"$work/settings.log" 2>&1 &
 settings_pid=$!
 preview_pid() { pgrep -u "$user" -x orvane | head -n1; }
@@ -218,18 +229,16 @@ pid=$(preview_pid)
 args=$(tr '\0' ' ' <"/proc/$pid/cmdline")
 wid=$(echo "$args" | grep -o -- '--window-id 0x[0-9a-fA-F]*' | cut -d' ' -f2)
 [ -n "$wid" ] || fail "the preview's orvane was not given a window: $args"
-# Fraction of lit pixels in a box of that window, in fractions of its size.
+# Per mille of lit pixels in a box of that window, in percent of its size.
 window_lit() {
-  local size
-  size=$(xwininfo -display "$display.0" -id "$wid" 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }')
-  set -- $size "$@"
-  xwd -silent -display "$display.0" -id "$wid" 2>/dev/null | xwdtopnm 2>/dev/null |
-    pamcut -left "$(($1 * $3 / 100))" -top "$(($2 * $4 / 100))" -width "$(($1 * $5 / 100))" -height "$(($2 * $6 / 100))" 2>/dev/null |
-    pamthreshold -simple -threshold 0.31 2>/dev/null | pamsumm -mean -brief 2>/dev/null
+  xwd -silent -display "$display.0" -id "$wid" 2>/dev/null | xwdtopnm >"$work/preview.ppm" 2>/dev/null &&
+    bash scripts/lib/lit-share.sh "$work/preview.ppm" "$@" 2>/dev/null
 }
-preview_shows_nebula() { above "$(window_lit 70 69 15 8)" 0.01 && above "$(window_lit 40 35 20 30)" 0.05; }
+preview_shows_nebula() {
+  above "$(window_lit 70 69 85 77)" 10 && above "$(window_lit 40 35 60 65)" 50
+}
 waits_for "$deadline" preview_shows_nebula ||
-  fail "the preview $wid does not show the nebula (title $(window_lit 70 69 15 8), cloud $(window_lit 40 35 20 30)); orvane: $args"
+  fail "the preview $wid does not show the nebula (title $(window_lit 70 69 85 77), cloud $(window_lit 40 35 60 65) per mille lit); orvane: $args"
 kill -0 "$pid" 2>/dev/null || fail "the preview's orvane is gone"
 echo "xscreensaver test: the settings program's preview shows the nebula: $args"
 if [ -n "${ORVANE_XSS_SETTINGS_CAPTURE:-}" ]; then

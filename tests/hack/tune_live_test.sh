@@ -27,14 +27,7 @@ for tool in pulseaudio pactl parec od; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh test installs it)"
 done
 [ -n "${DISPLAY:-}" ] || fail "no X display"
-waits_for() {  # waits_for SECONDS COMMAND...: polls until the command succeeds
-  local limit=$(($(date +%s) + $1))
-  shift
-  until "$@"; do
-    [ "$(date +%s)" -ge "$limit" ] && return 1
-    sleep 0.1
-  done
-}
+source "$(dirname "$0")/../../scripts/lib/waits-for.sh"
 
 # The server, its socket and the tune's lock live in a runtime folder of our own.
 mkdir -m 700 "$work/run"
