@@ -109,8 +109,10 @@ TEST_F(hack_window, WindowIdDrawsWithTheRateAndDestroyingTheWindowEndsIt) {
   EXPECT_EQ(0, code) << errors();
 }
 
-TEST_F(hack_window, OwnWindowShowsTheNebulaAndSigintEndsIt) {
-  hack_process hack({"-window", "--seed", "2"}, {{"XSCREENSAVER_WINDOW", ""}},
+// With -fps -verbose the run's average is printed as it cleans up: seen
+// before the signal ends it, the clean-up ran first.
+TEST_F(hack_window, OwnWindowShowsTheNebulaAndSigintEndsItAfterCleaningUp) {
+  hack_process hack({"-window", "--seed", "2", "-fps", "-verbose"}, {{"XSCREENSAVER_WINDOW", ""}},
                     dir.file("stderr.txt"));
   Window own = 0;
   ASSERT_TRUE(
@@ -121,6 +123,9 @@ TEST_F(hack_window, OwnWindowShowsTheNebulaAndSigintEndsIt) {
   int sig = 0;
   ASSERT_TRUE(hack.wait_killed(kDeadline, &sig));
   EXPECT_EQ(SIGINT, sig) << errors();
+  EXPECT_NE(std::string::npos, errors().find(" frames a second, ")) << errors();
+  // -verbose brings the scene's own lines back.
+  EXPECT_NE(std::string::npos, errors().find("OpenGL Version: ")) << errors();
 }
 
 TEST_F(hack_window, WindowsItCannotDrawOnGiveExitOneAndOneLine) {
