@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the test scripts.
 # waits_for SECONDS COMMAND...: polls until the command succeeds; false when
 # SECONDS pass first.
