@@ -22,12 +22,14 @@ fail() {
   [ -n "${work:-}" ] && [ -f "$work/daemon.log" ] && sed 's/^/  daemon: /' "$work/daemon.log" | tail -20 >&2
   exit 1
 }
-for tool in xscreensaver xscreensaver-command Xvfb xwd xwdtopnm pamcut pamthreshold pamsumm pgrep setpriv; do
+for tool in xscreensaver xscreensaver-command Xvfb xwd xwdtopnm pamcut pamfile pgrep setpriv; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh test installs it)"
 done
 [ -x "$hack" ] && [ -f "$build/data/supernova.ppm" ] || fail "build $hack and its data first"
 
-source scripts/lib/waits-for.sh
+source scripts/lib/wait.sh
+source scripts/lib/nebula.sh
+source scripts/lib/display.sh
 
 if [ "$(id -u)" -eq 0 ]; then
   user=orvane-saver-test
@@ -41,12 +43,11 @@ else
 fi
 
 work=$(mktemp -d /tmp/orvane-xscreensaver-XXXXXX)
-xvfb_pid=
 daemon_pid=
 # stop PID: asks it to end, then insists; the daemon reaps its own hacks if it can.
 stop() {
   kill -TERM "$1" 2>/dev/null || return 0
-  waits_for 10 bash -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null
+  wait_until 10 bash -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null
   wait "$1" 2>/dev/null
 }
 settings_pid=
@@ -55,7 +56,7 @@ cleanup() {
   [ -n "$daemon_pid" ] && stop "$daemon_pid"
   [ -n "$settings_pid" ] && stop "$settings_pid"
   for pid in $(pgrep -u "$user" -x orvane 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
-  [ -n "$xvfb_pid" ] && stop "$xvfb_pid"
+  display_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -85,16 +86,12 @@ programs:	\
 CONFIG
 chmod -R a+rX "$work"
 chown -R "$user" "$work/home"
-: >"$work/display"
 # Two monitors: xscreensaver 6.06 counts monitors by RandR outputs and
 # Xinerama heads, and Xvfb has one output (monitors added with xrandr
 # --setmonitor are not looked at) and lays Xinerama heads on top of each
 # other; two X screens it does run one hack on each.
-Xvfb -displayfd 3 -screen 0 1280x720x24 -screen 1 1280x720x24 -nolisten tcp -ac \
-  3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-waits_for "$deadline" grep -q '[0-9]' "$work/display" || fail "Xvfb did not start"
-display=:$(head -n1 "$work/display")
+display_start 1280x720x24 -screen 1 1280x720x24 -ac || fail "Xvfb did not start"
+display=$DISPLAY
 
 user_env=(env -i HOME="$work/home" DISPLAY="$display" PATH="$work/bin:/usr/bin:/bin"
           ORVANE_DATA_DIR="$work/data")
@@ -139,32 +136,25 @@ fi
 in_view "${as_user[@]}" "${user_env[@]}" xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 &
 daemon_pid=$!
 command_ok() { "${as_user[@]}" "${user_env[@]}" timeout 10 xscreensaver-command "$@" >/dev/null 2>&1; }
-waits_for "$deadline" command_ok -time || fail "the daemon did not answer"
+wait_until "$deadline" command_ok -time || fail "the daemon did not answer"
 
 hack_pids() { pgrep -u "$user" -x orvane; }
 no_hack_left() { ! hack_pids >/dev/null; }
 two_hacks() { [ "$(hack_pids | wc -l)" -eq 2 ]; }
 
-# Fraction of lit pixels in a box of screen $1 (pixels of 1280 x 720).
-lit() {
-  xwd -root -silent -display "$display.$1" | xwdtopnm 2>/dev/null |
-    pamcut -left "$2" -top "$3" -width "$4" -height "$5" |
-    pamthreshold -simple -threshold 0.31 2>/dev/null | pamsumm -mean -brief 2>/dev/null
+# The nebula on screen $1 (the rule of scripts/lib/nebula.sh).
+shows_nebula() {
+  xwd -root -silent -display "$display.$1" | xwdtopnm >"$work/screen$1.ppm" 2>/dev/null &&
+    nebula_shown "$work/screen$1.ppm"
 }
-above() { awk -v v="$1" -v t="$2" 'BEGIN { exit !(v != "" && v + 0 > t + 0) }'; }
-# The nebula on screen $1: the title right of and below the centre, the
-# cloud in the middle.
-title_lit() { lit "$1" 896 497 192 58; }
-cloud_lit() { lit "$1" 512 252 256 216; }
-shows_nebula() { above "$(title_lit "$1")" 0.01 && above "$(cloud_lit "$1")" 0.05; }
 shows_two_nebulae() { shows_nebula 0 && shows_nebula 1; }
 
 # The third entry of the list: orvane, as the set-up command put it there.
 command_ok -select 3 || fail "xscreensaver-command -select 3"
-waits_for "$deadline" two_hacks || fail "the daemon did not start one orvane per monitor: $(hack_pids | wc -l) running"
+wait_until "$deadline" two_hacks || fail "the daemon did not start one orvane per monitor: $(hack_pids | wc -l) running"
 start=$(date +%s.%N)
-waits_for "$deadline" shows_two_nebulae ||
-  fail "the monitors do not each show the nebula (title, cloud lit: $(title_lit 0), $(cloud_lit 0) and $(title_lit 1), $(cloud_lit 1))"
+wait_until "$deadline" shows_two_nebulae ||
+  fail "the monitors do not each show the nebula (last look: $nebula_figures)"
 echo "xscreensaver test: a nebula on each of two monitors $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }') s after the two orvane started"
 # ORVANE_XSS_CAPTURE=FILE.ppm keeps the screen as the daemon showed it.
 if [ -n "${ORVANE_XSS_CAPTURE:-}" ]; then
@@ -176,16 +166,16 @@ fi
 first_pids=$(hack_pids | sort | tr '\n' ' ')
 fresh_pair() { two_hacks && [ "$(hack_pids | sort | tr '\n' ' ')" != "$first_pids" ] && ! hack_pids | grep -qw -f <(echo "$first_pids" | tr ' ' '\n' | grep .); }
 command_ok -select 3 || fail "xscreensaver-command -select 3, a second time"
-waits_for "$deadline" fresh_pair || fail "the daemon did not replace the two orvane: $(hack_pids | tr '\n' ' ') (were $first_pids)"
-waits_for "$deadline" grep -q 'killing pid' "$work/daemon.log" || fail "the daemon did not say it stopped orvane"
+wait_until "$deadline" fresh_pair || fail "the daemon did not replace the two orvane: $(hack_pids | tr '\n' ' ') (were $first_pids)"
+wait_until "$deadline" grep -q 'killing pid' "$work/daemon.log" || fail "the daemon did not say it stopped orvane"
 
 command_ok -deactivate || fail "xscreensaver-command -deactivate"
 start=$(date +%s.%N)
-waits_for "$deadline" no_hack_left || fail "orvane still running after -deactivate: $(hack_pids | tr '\n' ' ')"
+wait_until "$deadline" no_hack_left || fail "orvane still running after -deactivate: $(hack_pids | tr '\n' ' ')"
 echo "xscreensaver test: orvane gone $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }') s after -deactivate"
 
 command_ok -exit || fail "xscreensaver-command -exit"
-waits_for "$deadline" bash -c "! kill -0 $daemon_pid 2>/dev/null" || fail "the daemon did not exit"
+wait_until "$deadline" bash -c "! kill -0 $daemon_pid 2>/dev/null" || fail "the daemon did not exit"
 wait "$daemon_pid" 2>/dev/null
 daemon_pid=
 no_hack_left || fail "orvane left behind after -exit"
@@ -224,21 +214,17 @@ in_view "${as_user[@]}" env -i HOME="$work/settings-home" DISPLAY="$display.0" \
   PATH=/usr/bin:/bin ORVANE_DATA_DIR="$work/data" xscreensaver-settings >"$work/settings.log" 2>&1 &
 settings_pid=$!
 preview_pid() { pgrep -u "$user" -x orvane | head -n1; }
-waits_for "$deadline" preview_pid >/dev/null || fail "the settings program started no orvane: $(cat "$work/settings.log")"
+wait_until "$deadline" preview_pid >/dev/null || fail "the settings program started no orvane: $(cat "$work/settings.log")"
 pid=$(preview_pid)
 args=$(tr '\0' ' ' <"/proc/$pid/cmdline")
 wid=$(echo "$args" | grep -o -- '--window-id 0x[0-9a-fA-F]*' | cut -d' ' -f2)
 [ -n "$wid" ] || fail "the preview's orvane was not given a window: $args"
-# Per mille of lit pixels in a box of that window, in percent of its size.
-window_lit() {
-  xwd -silent -display "$display.0" -id "$wid" 2>/dev/null | xwdtopnm >"$work/preview.ppm" 2>/dev/null &&
-    bash scripts/lib/lit-share.sh "$work/preview.ppm" "$@" 2>/dev/null
-}
 preview_shows_nebula() {
-  above "$(window_lit 70 69 85 77)" 10 && above "$(window_lit 40 35 60 65)" 50
+  xwd -silent -display "$display.0" -id "$wid" 2>/dev/null | xwdtopnm >"$work/preview.ppm" 2>/dev/null &&
+    nebula_shown "$work/preview.ppm"
 }
-waits_for "$deadline" preview_shows_nebula ||
-  fail "the preview $wid does not show the nebula (title $(window_lit 70 69 85 77), cloud $(window_lit 40 35 60 65) per mille lit); orvane: $args"
+wait_until "$deadline" preview_shows_nebula ||
+  fail "the preview $wid does not show the nebula ($nebula_figures); orvane: $args"
 kill -0 "$pid" 2>/dev/null || fail "the preview's orvane is gone"
 echo "xscreensaver test: the settings program's preview shows the nebula: $args"
 if [ -n "${ORVANE_XSS_SETTINGS_CAPTURE:-}" ]; then

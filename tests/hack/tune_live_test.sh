@@ -27,7 +27,7 @@ for tool in pulseaudio pactl parec od; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh test installs it)"
 done
 [ -n "${DISPLAY:-}" ] || fail "no X display"
-source "$(dirname "$0")/../../scripts/lib/waits-for.sh"
+source "$(dirname "$0")/../../scripts/lib/wait.sh"
 
 # The server, its socket and the tune's lock live in a runtime folder of our own.
 mkdir -m 700 "$work/run"
@@ -36,7 +36,7 @@ pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --log-target=
   -L "module-null-sink sink_name=orvane_test rate=44100" \
   -L "module-native-protocol-unix auth-anonymous=1 socket=$work/run/native" 2>"$work/pulse.log" &
 pa_pid=$!
-waits_for "$deadline" pactl info >/dev/null 2>&1 || fail "the sound server did not start"
+wait_until "$deadline" pactl info >/dev/null 2>&1 || fail "the sound server did not start"
 
 # The pictures, and a tune of 1.5 s: one short note, then rest. Division 96
 # at the default 120 beats a minute: the note ends at 48 ticks (0.25 s), the
@@ -59,9 +59,9 @@ both_decided() {
   { said 1 'playing the tune' && said 2 'another orvane plays'; } ||
     { said 2 'playing the tune' && said 1 'another orvane plays'; }
 }
-waits_for "$deadline" both_decided || fail "the two did not settle who plays"
+wait_until "$deadline" both_decided || fail "the two did not settle who plays"
 said 1 'playing the tune' && player=1 waiter=2 || player=2 waiter=1
-waits_for "$deadline" test "$(sink_inputs)" -ge 1 || fail "nothing reached the sound server"
+wait_until "$deadline" test "$(sink_inputs)" -ge 1 || fail "nothing reached the sound server"
 [ "$(sink_inputs)" -eq 1 ] || fail "$(sink_inputs) streams play on one display"
 echo "tune test: orvane $player plays, orvane $waiter waits; one stream on the server"
 
@@ -84,8 +84,8 @@ kill -TERM "${hack_pids[$player]}"
 wait "${hack_pids[$player]}"
 status=$?
 [ $status -eq $((128 + 15)) ] || fail "orvane $player ended with $status after SIGTERM, not by the signal"
-waits_for "$deadline" said "$waiter" 'playing the tune' || fail "orvane $waiter did not take over the tune"
-waits_for "$deadline" test "$(sink_inputs)" -eq 1 || fail "$(sink_inputs) streams after the take-over"
+wait_until "$deadline" said "$waiter" 'playing the tune' || fail "orvane $waiter did not take over the tune"
+wait_until "$deadline" test "$(sink_inputs)" -eq 1 || fail "$(sink_inputs) streams after the take-over"
 echo "tune test: orvane $waiter took over"
 kill -TERM "${hack_pids[$waiter]}"
 wait "${hack_pids[$waiter]}"
