@@ -21,6 +21,7 @@ add_custom_command(OUTPUT "${orvane_changelog}"
   COMMENT "Compressing the Debian changelog")
 add_custom_target(orvane_changelog ALL DEPENDS "${orvane_changelog}")
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/debian/copyright" "${orvane_changelog}"
+              "${PROJECT_SOURCE_DIR}/packaging/debian/README.Debian"
         DESTINATION share/doc/orvane)
 # Tags lintian would report, each with the reason it does not apply.
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/debian/lintian-overrides"
@@ -36,11 +37,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "${ORVANE_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "glowing nebula screen saver and its viewer")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "glowing nebula screen saver for xscreensaver, and its viewer")
 set(CPACK_PACKAGE_DESCRIPTION
     "A slow flight through a glowing nebula of 1024 additive sprites in front\n\
-of its title picture, to a calm looping tune. This package holds\n\
-orvane-viewer, which shows the scene in a window, with its pictures and tune.")
+of its title picture, to a calm looping tune. This package holds the\n\
+screen saver orvane for xscreensaver (run orvane-xscreensaver-setup once\n\
+to add it to your list of display modes) and orvane-viewer, which shows\n\
+the scene in a window, with their pictures and tune.")
 # Stripped after staging, as Debian strips (CPack's own strip keeps sections
 # that lintian flags).
 set(CPACK_STRIP_FILES OFF)
@@ -51,6 +54,8 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "${orvane_deb_arch}")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver, timgm6mb-soundfont")
+# xscreensaver-gl lets the daemon pick an OpenGL visual; either sound font
+# package gives /usr/share/sounds/sf2/default-GM.sf2, the tune's default.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver, xscreensaver-gl, timgm6mb-soundfont | sf2-soundfont-gm")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

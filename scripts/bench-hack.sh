@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Frame rate and processor use of the saver at 1920 x 1080 on the software
-# renderer, paced at 60 frames a second (-delay 16666) and unpaced (-delay 0).
+# renderer, paced at 60 frames a second (-delay 16666, the frame period) and
+# unpaced (-delay 0).
 # Prints figures; asserts nothing.
 # Usage: bench-hack.sh [BUILD_DIR] [SECONDS] [WIDTHxHEIGHT]   (default build 15 1920x1080)
 set -euo pipefail
@@ -23,7 +24,7 @@ display_start "${size}x24"
 
 echo "bench-hack: $size on $(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg), ${seconds} s each"
 for delay in 16666 0; do
-  "$hack" -root -fps -delay "$delay" --seed 1 >"$work/out" 2>/dev/null &
+  "$hack" -root -fps -verbose -delay "$delay" --seed 1 >"$work/out" 2>/dev/null &
   pid=$!
   # A measured run, not a test: it simply runs for the time asked.
   sleep "$seconds"

@@ -13,7 +13,9 @@ if [ "$profile" = test ]; then
   packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
              mingw-w64 wine64 wine)
   # The real xscreensaver daemon drives the saver; xwd reads back its screen.
-  packages+=(xscreensaver x11-apps procps)
+  packages+=(xscreensaver xscreensaver-gl x11-apps procps)
+  # The tune through a live sound server: PulseAudio with a null sink, recorded back.
+  packages+=(pulseaudio pulseaudio-utils)
 fi
 # Release files (release.sh): cross compilers, installer maker, zip, Debian
 # packaging, and the signing tools it uses when given a certificate or key.

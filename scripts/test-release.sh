@@ -521,7 +521,9 @@ deb_contents() {
   local file
   for file in ./usr/bin/orvane-viewer ./usr/libexec/xscreensaver/orvane ./usr/share/orvane/supernova.ppm ./usr/share/orvane/Orvane.ppm \
     ./usr/share/orvane/music.mid ./usr/share/man/man1/orvane-viewer.1.gz ./usr/share/doc/orvane/copyright \
-    ./usr/share/doc/orvane/changelog.gz; do
+    ./usr/share/doc/orvane/changelog.gz ./usr/share/doc/orvane/README.Debian \
+    ./usr/libexec/xscreensaver/orvane ./usr/share/man/man6/orvane.6.gz \
+    ./usr/bin/orvane-xscreensaver-setup ./usr/share/man/man1/orvane-xscreensaver-setup.1.gz; do
     grep -qxF "$file" <<<"$list" || { echo "missing $file"; return 1; }
   done
   ! grep -v '^\./usr/' <<<"$list" || { echo "files outside /usr"; return 1; }
@@ -529,7 +531,7 @@ deb_contents() {
   echo "$control"
   grep -qx "Version: $version" <<<"$control" &&
     grep -q '^Depends: .*libc6.*' <<<"$control" && grep -q '^Depends: .*libglut' <<<"$control" &&
-    grep -qx 'Recommends: xscreensaver, timgm6mb-soundfont' <<<"$control"
+    grep -qx 'Recommends: xscreensaver, xscreensaver-gl, timgm6mb-soundfont | sf2-soundfont-gm' <<<"$control"
 }
 check "Debian package contents and relations" deb_contents
 
