@@ -4,6 +4,7 @@
 #   Orvane-<version>-win64.zip    saver, data, licence and read-me for x86_64
 #   Orvane-<version>-win32.zip    the same for i686
 #   orvane_<version>_<arch>.deb   Debian package of the viewer and its data
+#   Orvane-<version>-web.zip      the web page (emscripten), to serve as it is
 #
 #   scripts/release.sh [DIST_DIR]
 #
@@ -115,8 +116,30 @@ make_deb() {
 }
 step "Debian package" make_deb
 
+# --- web page ----------------------------------------------------------------------
+# make_web_zip: the page built by emscripten (the web preset, in build/web)
+# with this build's pictures, staged with the commit's file times and zipped
+# like the Windows zips.
+make_web_zip() {
+  local name=Orvane-$version-web
+  local folder=$build/stage/$name
+  cmake --preset web -B "$build/web" -DORVANE_ASSET_DIR="$data" -DORVANE_NATIVE_BUILD_DIR= &&
+    NODE_PATH=${NODE_PATH:-/usr/share/nodejs} cmake --build "$build/web" || return 1
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  cp "$build/web/page/"{index.html,page.css,page.js,orvane.js,orvane.wasm,orvane.data} "$folder/"
+  cp "$repo/LICENSE" "$folder/LICENSE.txt"
+  sed "s/@VERSION@/$version/" "$repo/packaging/web/README.txt" >"$folder/README.txt"
+  chmod 755 "$folder"
+  chmod 644 "$folder"/*
+  touch -d "@$SOURCE_DATE_EPOCH" "$folder" "$folder"/*
+  make_zip web
+}
+step "Orvane-$version-web.zip" make_web_zip
+
 echo "release: version $version, from commit time $SOURCE_DATE_EPOCH"
 for file in "$dist/Orvane-$version-setup.exe" "$dist/Orvane-$version-win64.zip" \
   "$dist/Orvane-$version-win32.zip" "$dist"/orvane_"$version"_*.deb; do
   echo "$file  ($(stat -c %s "$file") bytes)"
 done
+echo "$dist/Orvane-$version-web.zip  ($(stat -c %s "$dist/Orvane-$version-web.zip") bytes)"

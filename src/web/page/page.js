@@ -64,6 +64,8 @@
     },
     unable: unable,
     onAbort: function (what) { unable('The nebula stopped: ' + what); },
+    // The core ends the program only when it cannot go on (a missing picture).
+    onExit: function (code) { unable('The nebula stopped (exit code ' + code + '); the console says why.'); },
   };
   const script = document.createElement('script');
   script.src = 'orvane.js';
