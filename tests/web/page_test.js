@@ -167,7 +167,33 @@ const cornerBox = [0, 0, 20, 20];
       await bare.close();
     }
   });
+  await check('an unusable ?seed= is named in the console and the clock seeds the field', async () => {
+    const run = await open(browser, `${url}?seed=12abc`, { width: 320, height: 180 });
+    await framesReach(run.page, 2, 120);
+    expect(run.messages.some((m) => /\?seed= takes a whole number/.test(m)), 'no word about the seed');
+    expect(run.trouble.length === 0, run.trouble.join('\n'));
+    await run.page.close();
+  });
+
   server.close();
+
+  await check('a page whose pictures did not come says so', async () => {
+    const partial = path.join(out, 'page-without-pictures');
+    fs.rmSync(partial, { recursive: true, force: true });
+    fs.cpSync(pageDir, partial, { recursive: true });
+    fs.rmSync(path.join(partial, 'orvane.data'));
+    const broken = await serve(partial);
+    try {
+      const page = await browser.newPage();
+      await page.goto(broken.url);
+      await page.waitForSelector('#problem:not([hidden])', { timeout: 60000 });
+      const text = await page.textContent('#problem');
+      expect(/orvane\.data/.test(text), `the message does not name the missing file: ${text}`);
+      await page.close();
+    } finally {
+      broken.server.close();
+    }
+  });
 
   if (full) await check('the -O0 build with run-time assertions runs 300 frames without one firing', async () => {
     const checked = await serve(assertPageDir);

@@ -25,6 +25,12 @@
     }
   }
 
+  // Whatever fails in the program or its download (a missing orvane.data)
+  // ends up here: say it rather than leave a black page.
+  window.addEventListener('error', function (event) {
+    unable('The nebula could not go on: ' + event.message);
+  });
+
   document.getElementById('full-screen').addEventListener('click', function () {
     if (document.fullscreenElement) document.exitFullscreen();
     else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen();
