@@ -14,6 +14,7 @@
     problem.textContent = text;
     problem.hidden = false;
     canvas.hidden = true;
+    document.getElementById('full-screen').hidden = true;
   }
 
   function webglWorks() {
