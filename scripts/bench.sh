@@ -9,14 +9,14 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh test </dev/null || exit 1
-cmake -S tests/bench -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
-cmake --build build-bench || exit 1
+cmake --preset bench >/dev/null || exit 1
+cmake --build --preset bench || exit 1
 
 log=build-bench/bench.txt
 # 1920 x 1080 frames and captures need a screen at least that large.
 # The table comes on the standard error; the code's own debug lines, some
 # printed before main, on the standard output, which is dropped.
-xvfb-run -a -s "-screen 0 1920x1200x24" build-bench/orvane_bench "$@" </dev/null 2>&1 >/dev/null |
+xvfb-run -a -s "-screen 0 1920x1200x24" build-bench/tests/bench/orvane_bench "$@" </dev/null 2>&1 >/dev/null |
   tee "$log"
 status=${PIPESTATUS[0]}
 if [ "$status" -ne 0 ] || grep -q "ERROR OCCURRED" "$log"; then

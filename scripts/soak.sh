@@ -19,8 +19,7 @@ fi
 
 bash scripts/setup.sh test </dev/null || exit 1
 cmake --preset asan >/dev/null || exit 1
-cmake --build --preset asan --target orvane-viewer orvane_assets || exit 1
-cc -O2 -shared -fPIC -o build-asan/keep_loaded.so tests/sanitizers/keep_loaded.c || exit 1
+cmake --build --preset asan --target orvane-viewer orvane_assets keep_loaded || exit 1
 
 log=build-asan/soak.log
 echo "soak: $frames frames of the viewer under ASan/UBSan/LSan (log: $log)"

@@ -16,9 +16,8 @@ seconds=${1:-20}
 
 bash scripts/setup.sh test </dev/null || exit 1
 
-CC=clang-14 CXX=clang++-14 cmake -S tests/fuzz -B build-fuzz -G Ninja \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
-cmake --build build-fuzz || exit 1
+cmake --preset fuzz >/dev/null || exit 1
+cmake --build --preset fuzz || exit 1
 
 targets=(fuzz_ppm_loaders fuzz_settings fuzz_command_line fuzz_parse_decimal)
 # The loaders need an OpenGL context: one virtual display for all of them.
@@ -29,7 +28,7 @@ run_one() {
   local t=$1
   local out=build-fuzz/corpus/$t artifacts=build-fuzz/artifacts/$t
   mkdir -p "$out" "$artifacts"
-  local cmd=("build-fuzz/$t" "$out" "tests/fuzz/corpus/$t"
+  local cmd=("build-fuzz/tests/fuzz/$t" "$out" "tests/fuzz/corpus/$t"
              -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560
              -max_len=8192 -close_fd_mask=3 -print_final_stats=1
              -artifact_prefix="$artifacts/")

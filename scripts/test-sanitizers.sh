@@ -16,7 +16,6 @@ bash scripts/setup.sh test </dev/null || exit 1
 
 cmake --preset asan >/dev/null || exit 1
 cmake --build --preset asan || exit 1
-cc -O2 -shared -fPIC -o build-asan/keep_loaded.so tests/sanitizers/keep_loaded.c || exit 1
 
 # The test preset carries the sanitizer options and the preload; Xvfb itself
 # runs without them.

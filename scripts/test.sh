@@ -31,10 +31,10 @@ count() {
 }
 
 native_tests() {
-  cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TESTS=ON >/dev/null &&
-    cmake --build "$root/build" &&
-    (cd "$root/build" && xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
-      ctest -j"$(nproc)" --output-on-failure --no-tests=error --timeout 300)
+  cmake --preset default >/dev/null &&
+    cmake --build --preset default &&
+    xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
+      ctest --preset default -j"$(nproc)" --no-tests=error
 }
 
 count "native tests" native_tests

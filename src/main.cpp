@@ -32,6 +32,7 @@ const char* asset_path(const char* name) {
 
 void gl_report_driver() {
   const GLenum names[] = {GL_VENDOR, GL_RENDERER, GL_VERSION, GL_EXTENSIONS};
+  // "Rendorer" is kept as the driver report has always printed it.
   const char* formats[] = {"OpenGL Vendor: %s\n", "OpenGL Rendorer: %s\n",
                            "OpenGL Version: %s\n", "OpenGL Extensions: %s\n"};
   const char* text[4];

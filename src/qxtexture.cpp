@@ -78,6 +78,7 @@ int as_int(int64_t v) {
 
 }  // namespace
 
+// "texure" is how these lines have always read; users and scripts match them as they are.
 const qxtexture::ppm_messages qxtexture::mipmap_messages = {
     "Cannot open texure file %s\n",
     "#ERROR: Texure file %s is not an ASCII PPM format\n",
@@ -253,6 +254,7 @@ void qxtexture::make_gradient() {
 }
 
 // The further loaders share the reading path; only their wording differs.
+// "texure" again kept as printed since the first release.
 const qxtexture::ppm_messages qxtexture::variant_messages = {
     "Cannot open texure file %s\n",
     "Texure file %s is not an ASCII PPM format\n",
