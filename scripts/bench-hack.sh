@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Frame rate and processor use of the saver at 1920 x 1080 on the software
-# renderer, paced at 60 frames a second (-delay 16666) and unpaced (-delay 0).
+# renderer, paced at 60 frames a second (-delay 16666, the frame period) and
+# unpaced (-delay 0).
 # Prints figures; asserts nothing.
 # Usage: bench-hack.sh [BUILD_DIR] [SECONDS] [WIDTHxHEIGHT]   (default build 15 1920x1080)
 set -euo pipefail
@@ -12,21 +13,18 @@ hack=$build/src/linux/orvane
 [ -x "$hack" ] || { echo "bench-hack: build $hack first" >&2; exit 1; }
 export ORVANE_DATA_DIR=${ORVANE_DATA_DIR:-$PWD/$build/data}
 
+source scripts/lib/display.sh
 work=$(mktemp -d)
-xvfb_pid=
 cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  display_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 ${size}x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 150); do grep -q '[0-9]' "$work/display" && break; sleep 0.2; done
-export DISPLAY=:$(head -n1 "$work/display")
+display_start "${size}x24"
 
 echo "bench-hack: $size on $(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg), ${seconds} s each"
 for delay in 16666 0; do
-  "$hack" -root -fps -delay "$delay" --seed 1 >"$work/out" 2>/dev/null &
+  "$hack" -root -fps -verbose -delay "$delay" --seed 1 >"$work/out" 2>/dev/null &
   pid=$!
   # A measured run, not a test: it simply runs for the time asked.
   sleep "$seconds"

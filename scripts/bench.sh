@@ -9,6 +9,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh test </dev/null || exit 1
+source scripts/lib/display.sh
 cmake --preset bench >/dev/null || exit 1
 cmake --build --preset bench || exit 1
 
@@ -16,7 +17,7 @@ log=build-bench/bench.txt
 # 1920 x 1080 frames and captures need a screen at least that large.
 # The table comes on the standard error; the code's own debug lines, some
 # printed before main, on the standard output, which is dropped.
-xvfb-run -a -s "-screen 0 1920x1200x24" build-bench/tests/bench/orvane_bench "$@" </dev/null 2>&1 >/dev/null |
+with_display 1920x1200x24 build-bench/tests/bench/orvane_bench "$@" </dev/null 2>&1 >/dev/null |
   tee "$log"
 status=${PIPESTATUS[0]}
 if [ "$status" -ne 0 ] || grep -q "ERROR OCCURRED" "$log"; then

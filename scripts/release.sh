@@ -3,21 +3,40 @@
 #   Orvane-<version>-setup.exe    Windows installer (NSIS, 64-bit)
 #   Orvane-<version>-win64.zip    saver, data, licence and read-me for x86_64
 #   Orvane-<version>-win32.zip    the same for i686
-#   orvane_<version>_<arch>.deb   Debian package of the viewer and its data
+#   orvane_<version>_<arch>.deb   Debian package of the saver, the viewer and their data
+#   orvane-<version>.tar.gz       the commit's sources (git archive)
 #   Orvane-<version>-web.zip      the web page (emscripten), to serve as it is
+#   SHA256SUMS                    the checksums of the files above
+#   SHA256SUMS.asc                its detached signature, when given a gpg key
 #
 #   scripts/release.sh [DIST_DIR]
 #
 # Builds go to $ORVANE_RELEASE_BUILD (default build-release/): native/, win64/,
-# win32/ and stage/. File times come from the commit (SOURCE_DATE_EPOCH), so
-# two releases of one commit hold the same files.
+# win32/ and stage/. File times come from the commit (SOURCE_DATE_EPOCH), and
+# no file holds the folders it was built in, so two releases of one commit
+# hold the same bytes wherever they are made.
+#
+# Signing, when asked (otherwise every file is unsigned):
+#   ORVANE_SIGN_CERT, ORVANE_SIGN_KEY  Authenticode certificate and key for
+#       Orvane.scr, the uninstaller and the setup (see lib/authenticode-sign.sh
+#       for the password and time-stamp settings);
+#   ORVANE_GPG_KEY  the gpg key (id or e-mail) that signs SHA256SUMS.
 set -euo pipefail
 exec </dev/null
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${ORVANE_RELEASE_BUILD:-$repo/build-release}
 dist=${1:-$repo/dist}
+sign_tool=$repo/scripts/lib/authenticode-sign.sh
 
 bash "$repo/scripts/setup.sh" release
+
+if [[ -n ${ORVANE_SIGN_CERT:-} || -n ${ORVANE_SIGN_KEY:-} ]]; then
+  [[ -r ${ORVANE_SIGN_CERT:-} && -r ${ORVANE_SIGN_KEY:-} ]] ||
+    { echo "release: ORVANE_SIGN_CERT and ORVANE_SIGN_KEY must both name readable files" >&2; exit 2; }
+  authenticode=1
+else
+  authenticode=0
+fi
 
 if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
   SOURCE_DATE_EPOCH=$(git -C "$repo" log -1 --format=%ct 2>/dev/null || stat -c %Y "$repo/CMakeLists.txt")
@@ -25,6 +44,8 @@ fi
 export SOURCE_DATE_EPOCH
 # zip stores local times; one zone makes them the same everywhere.
 export TZ=UTC
+# Sorted names (file lists, checksums) in the same order everywhere.
+export LC_COLLATE=C
 mkdir -p "$build" "$dist"
 build=$(cd "$build" && pwd)
 dist=$(cd "$dist" && pwd)
@@ -44,19 +65,34 @@ step() {
 }
 
 # --- builds --------------------------------------------------------------------
-# The installed data folder is compiled into the viewer, hence /usr.
-step "native build" cmake -S "$repo" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DORVANE_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+# Source and build folders are named by fixed names in every file name the
+# compiler keeps (__FILE__, debug information), so where the clone and the
+# build folder are does not show. The build folder's map comes last: it lies
+# inside the clone, and the last matching map wins.
+path_maps="-ffile-prefix-map=$repo=. -ffile-prefix-map=$build=build"
+# Debian's hardening: fortified functions, stack protector, full RELRO and
+# immediate binding. No -g: the package's programs are stripped anyway.
+debian_flags() {
+  DEB_BUILD_MAINT_OPTIONS="hardening=+all reproducible=-fixfilepath" \
+    DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --get "$1"
+}
+# The release presets take their flags from these.
+export ORVANE_RELEASE_CFLAGS="$(debian_flags CPPFLAGS) $(debian_flags CFLAGS) $path_maps"
+export ORVANE_RELEASE_CXXFLAGS="$(debian_flags CPPFLAGS) $(debian_flags CXXFLAGS) $path_maps"
+export ORVANE_RELEASE_LDFLAGS=$(debian_flags LDFLAGS)
+export ORVANE_RELEASE_WINFLAGS=$path_maps
+
+# The installed data folder is compiled into the programs, hence the preset's /usr.
+step "native build" cmake -S "$repo" --preset release -B "$build/native"
 step "native build" cmake --build "$build/native"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/native/CMakeCache.txt")
 [[ -n $version ]] || { echo "release: no project version in $build/native/CMakeCache.txt" >&2; exit 1; }
 data=$build/native/data
+export ORVANE_RELEASE_ASSETS=$data
 
 for arch in win64:x86_64 win32:i686; do
   dir=$build/${arch%%:*}
-  step "${arch%%:*} build" cmake -S "$repo" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DORVANE_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-${arch#*:}-w64-mingw32.cmake" \
-    -DORVANE_ASSET_DIR="$data"
+  step "${arch%%:*} build" cmake -S "$repo" --preset "release-${arch%%:*}" -B "$dir"
   step "${arch%%:*} build" cmake --build "$dir" --target orvane_saver
 done
 
@@ -70,6 +106,7 @@ stage_windows() {
   rm -rf "$folder"
   mkdir -p "$folder"
   cp "$build/$arch/Orvane.scr" "$data/supernova.ppm" "$data/Orvane.ppm" "$data/music.mid" "$folder/"
+  [[ $authenticode -eq 0 ]] || bash "$sign_tool" "$folder/Orvane.scr"
   to_crlf "$repo/LICENSE" "$folder/LICENSE.txt"
   sed "s/@VERSION@/$version/" "$repo/packaging/windows/README.txt" >"$folder/README.tmp"
   to_crlf "$folder/README.tmp" "$folder/README.txt"
@@ -89,21 +126,17 @@ make_zip() {
 }
 
 make_installer() {
-  local stage=$build/stage/setup-win64
+  local stage=$build/stage/setup-win64 out=$dist/Orvane-$version-setup.exe sign=()
   rm -rf "$stage"
   cp -r "$build/stage/Orvane-$version-win64" "$stage"
   cp "$data/orvane.ico" "$stage/"
   touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
-  rm -f "$dist/Orvane-$version-setup.exe"
-  makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$dist/Orvane-$version-setup.exe" \
+  rm -f "$out"
+  [[ $authenticode -eq 0 ]] || sign=("-DSIGN=bash '$sign_tool' '%1'")
+  makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$out" "${sign[@]}" \
     "$repo/packaging/windows/orvane.nsi"
+  [[ $authenticode -eq 0 ]] || bash "$sign_tool" "$out"
 }
-
-for arch in win64 win32; do
-  step "stage $arch" stage_windows "$arch"
-  step "Orvane-$version-$arch.zip" make_zip "$arch"
-done
-step "Orvane-$version-setup.exe" make_installer
 
 # --- Debian package ----------------------------------------------------------------
 make_deb() {
@@ -114,16 +147,15 @@ make_deb() {
   rm -f "$dist"/orvane_"$version"_*.deb
   cp "$build/native/package/$deb" "$dist/"
 }
-step "Debian package" make_deb
 
 # --- web page ----------------------------------------------------------------------
-# make_web_zip: the page built by emscripten (the web preset, in build/web)
+# make_web_zip: the page built by emscripten (preset release-web, in web/)
 # with this build's pictures, staged with the commit's file times and zipped
-# like the Windows zips.
+# like the Windows zips. emcc finds its modules through the preset's NODE_PATH.
 make_web_zip() {
   local name=Orvane-$version-web
   local folder=$build/stage/$name
-  cmake --preset web -B "$build/web" -DORVANE_ASSET_DIR="$data" -DORVANE_NATIVE_BUILD_DIR= &&
+  cmake -S "$repo" --preset release-web -B "$build/web" &&
     NODE_PATH=${NODE_PATH:-/usr/share/nodejs} cmake --build "$build/web" || return 1
   rm -rf "$folder"
   mkdir -p "$folder"
@@ -135,11 +167,50 @@ make_web_zip() {
   touch -d "@$SOURCE_DATE_EPOCH" "$folder" "$folder"/*
   make_zip web
 }
-step "Orvane-$version-web.zip" make_web_zip
+# --- sources, checksums, signature -------------------------------------------------
+# The commit's tracked files; git archive gives them the commit's time, and
+# gzip -n leaves out the name and time of the tar.
+make_source() {
+  local out=$dist/orvane-$version.tar.gz
+  git -C "$repo" archive --format=tar --prefix="orvane-$version/" HEAD | gzip -9n >"$out.tmp"
+  mv "$out.tmp" "$out"
+}
 
-echo "release: version $version, from commit time $SOURCE_DATE_EPOCH"
-for file in "$dist/Orvane-$version-setup.exe" "$dist/Orvane-$version-win64.zip" \
-  "$dist/Orvane-$version-win32.zip" "$dist"/orvane_"$version"_*.deb; do
-  echo "$file  ($(stat -c %s "$file") bytes)"
+# release_files: this version's files in dist/, by name.
+release_files() {
+  local file
+  for file in "$dist/Orvane-$version-"* "$dist"/orvane_"$version"_*.deb "$dist/orvane-$version.tar.gz"; do
+    if [[ -e $file ]]; then echo "${file##*/}"; fi
+  done
+}
+make_checksums() {
+  rm -f "$dist/SHA256SUMS" "$dist/SHA256SUMS.asc"
+  (cd "$dist" && release_files | xargs -d '\n' sha256sum --) >"$dist/SHA256SUMS.tmp"
+  mv "$dist/SHA256SUMS.tmp" "$dist/SHA256SUMS"
+  if [[ -n ${ORVANE_GPG_KEY:-} ]]; then
+    gpg --batch --yes --local-user "$ORVANE_GPG_KEY" --armor --detach-sign \
+      --output "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS"
+  fi
+}
+
+for arch in win64 win32; do
+  step "stage $arch" stage_windows "$arch"
+  step "Orvane-$version-$arch.zip" make_zip "$arch"
 done
-echo "$dist/Orvane-$version-web.zip  ($(stat -c %s "$dist/Orvane-$version-web.zip") bytes)"
+step "Orvane-$version-setup.exe" make_installer
+step "Debian package" make_deb
+step "Orvane-$version-web.zip" make_web_zip
+if git -C "$repo" rev-parse --verify -q HEAD >/dev/null 2>&1; then
+  step "orvane-$version.tar.gz" make_source
+  [[ -z $(git -C "$repo" status --porcelain --untracked-files=no) ]] ||
+    echo "release: note: the working tree differs from HEAD; the source archive holds HEAD"
+else
+  echo "release: not a git checkout, so no source archive"
+fi
+step "SHA256SUMS" make_checksums
+
+echo "release: version $version, from commit time $SOURCE_DATE_EPOCH" \
+  "($([[ $authenticode -eq 1 ]] && echo "Authenticode-signed" || echo "unsigned")$([[ -n ${ORVANE_GPG_KEY:-} ]] && echo ", checksums signed"))"
+for file in $(release_files) SHA256SUMS $([[ -n ${ORVANE_GPG_KEY:-} ]] && echo SHA256SUMS.asc); do
+  echo "$dist/$file  ($(stat -c %s "$dist/$file") bytes)"
+done

@@ -13,7 +13,9 @@ if [ "$profile" = test ]; then
   packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
              mingw-w64 wine64 wine)
   # The real xscreensaver daemon drives the saver; xwd reads back its screen.
-  packages+=(xscreensaver x11-apps procps)
+  packages+=(xscreensaver xscreensaver-gl x11-apps procps)
+  # The tune through a live sound server: PulseAudio with a null sink, recorded back.
+  packages+=(pulseaudio pulseaudio-utils)
 fi
 # The web page (demo.sh --web, its release zip): Debian's emscripten, whose
 # compiler runs on Node.js; its tests drive Debian's Chromium through
@@ -26,13 +28,15 @@ fi
 if [ "$profile" = test ]; then
   packages+=(chromium)
 fi
-# Release files (release.sh): cross compilers, installer maker, zip, Debian packaging.
+# Release files (release.sh): cross compilers, installer maker, zip, Debian
+# packaging, and the signing tools it uses when given a certificate or key.
 if [ "$profile" = test ] || [ "$profile" = release ]; then
-  packages+=(mingw-w64 nsis zip dpkg-dev file)
+  packages+=(mingw-w64 nsis zip dpkg-dev file git osslsigncode gnupg)
 fi
-# Their tests (test-release.sh): package checker, unzip, key presses and screen grabs.
+# Their tests (test-release.sh): package checker, unzip, key presses and screen
+# grabs, and openssl for a throw-away signing certificate.
 if [ "$profile" = test ]; then
-  packages+=(lintian unzip xdotool x11-apps)
+  packages+=(lintian unzip xdotool x11-apps openssl)
 fi
 
 missing=()

@@ -18,6 +18,7 @@ if [ "$frames" -le 1000 ]; then
 fi
 
 bash scripts/setup.sh test </dev/null || exit 1
+source scripts/lib/display.sh
 cmake --preset asan >/dev/null || exit 1
 cmake --build --preset asan --target orvane-viewer orvane_assets keep_loaded || exit 1
 
@@ -31,7 +32,7 @@ start=$(date +%s)
 # growth we look for. Use after free is the asan test suite's part, where the
 # quarantine is on.
 eval "$(cmake -P scripts/lib/sanitizer-options.cmake)" || exit 1
-xvfb-run -a -s "-screen 0 1280x720x24" env \
+with_display 1280x720x24 env \
   ASAN_OPTIONS="$ASAN_OPTIONS:quarantine_size_mb=0:allocator_release_to_os_interval_ms=-1" \
   UBSAN_OPTIONS="$UBSAN_OPTIONS" LSAN_OPTIONS="$LSAN_OPTIONS" \
   LD_PRELOAD=$root/build-asan/keep_loaded.so \

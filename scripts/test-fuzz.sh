@@ -15,6 +15,7 @@ root=$PWD
 seconds=${1:-20}
 
 bash scripts/setup.sh test </dev/null || exit 1
+source scripts/lib/display.sh
 
 cmake --preset fuzz >/dev/null || exit 1
 cmake --build --preset fuzz || exit 1
@@ -33,7 +34,7 @@ run_one() {
              -max_len=8192 -close_fd_mask=3 -print_final_stats=1
              -artifact_prefix="$artifacts/")
   if [[ " ${needs_display[*]} " == *" $t "* ]]; then
-    xvfb-run -a -s "-screen 0 640x480x24" "${cmd[@]}" </dev/null
+    with_display 640x480x24 "${cmd[@]}" </dev/null
   else
     "${cmd[@]}" </dev/null
   fi

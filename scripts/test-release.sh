@@ -4,8 +4,9 @@
 #     display: install, run the installed saver, upgrade, uninstall;
 #   - the zips' contents;
 #   - the Debian package: lintian, contents, installed with apt-get (as root)
-#     and its viewer run headless with no build tree in sight;
-#   - a second release of the same commit holds the same files.
+#     and its programs run headless, reading only /usr/share/orvane;
+#   - checksums, and signatures made with a throw-away certificate and key;
+#   - a second release from a clone at another path holds the same bytes.
 #
 #   scripts/test-release.sh [DIST_DIR]
 #
@@ -69,8 +70,9 @@ setup=$dist/Orvane-$version-setup.exe
 zip64=$dist/Orvane-$version-win64.zip
 zip32=$dist/Orvane-$version-win32.zip
 deb=$dist/orvane_${version}_$arch.deb
+source_tar=$dist/orvane-$version.tar.gz
 missing=0
-for file in "$setup" "$zip64" "$zip32" "$deb"; do
+for file in "$setup" "$zip64" "$zip32" "$deb" "$source_tar" "$dist/SHA256SUMS"; do
   if [[ -f $file ]]; then
     echo "MEASURE  ${file##*/}: $(stat -c %s "$file") bytes"
   else
@@ -111,6 +113,103 @@ same_data() {
   done
 }
 check "both zips carry the same pictures and tune" same_data
+zips_name_syswow64() {
+  grep -q 'SysWOW64' "$zip64_dir/README.txt" && grep -q 'SysWOW64' "$work/zip-win32/Orvane-$version-win32/README.txt"
+}
+check "the read-me says where a 32-bit saver goes on 64-bit Windows" zips_name_syswow64
+
+# --- checksums, sources, signatures --------------------------------------------------
+release_names=("${setup##*/}" "${zip32##*/}" "${zip64##*/}" "${deb##*/}" "${source_tar##*/}" "Orvane-$version-web.zip")
+# Every release file listed once, and every sum right.
+checksums_hold() {
+  diff <(printf '%s\n' "${release_names[@]}" | LC_ALL=C sort) <(awk '{ print $2 }' "$1/SHA256SUMS" | LC_ALL=C sort) ||
+    return 1
+  (cd "$1" && sha256sum --strict -c SHA256SUMS)
+}
+check "SHA256SUMS lists every release file and each sum holds" checksums_hold "$dist"
+# The commit's tracked files under orvane-VERSION/, each with the commit's time,
+# and a gzip header with no name or time of its own.
+source_archive_is_the_commit() {
+  local commit_time listing
+  commit_time=$(git -C "$repo" log -1 --format=%ct) || return 1
+  diff <(git -C "$repo" ls-tree -r --name-only HEAD | sed "s|^|orvane-$version/|" | LC_ALL=C sort) \
+    <(tar -tzf "$source_tar" | grep -v '/$' | LC_ALL=C sort) || return 1
+  listing=$(TZ=UTC tar --full-time -tvzf "$source_tar") || return 1
+  awk -v want="$(TZ=UTC date -d "@$commit_time" '+%Y-%m-%d %H:%M:%S')" \
+    '$4 " " $5 != want { print "time " $4 " " $5 " on " $6 ", expected " want; bad = 1 } END { exit bad }' \
+    <<<"$listing" || return 1
+  [[ $(od -An -tu1 -j3 -N5 "$source_tar" | tr -s ' ') == " 0 0 0 0 0" ]] ||
+    { echo "gzip header carries a name or a time"; return 1; }
+}
+check "orvane-$version.tar.gz holds the commit's files at the commit's time" source_archive_is_the_commit
+unsigned_without_keys() {
+  local file
+  [[ ! -e $dist/SHA256SUMS.asc ]] || { echo "SHA256SUMS.asc without a key"; return 1; }
+  for file in "$setup" "$zip64_dir/Orvane.scr"; do
+    ! osslsigncode verify -in "$file" >/dev/null 2>&1 || { echo "$file is signed"; return 1; }
+  done
+}
+check "without a certificate or key nothing is signed" unsigned_without_keys
+
+# A throw-away code-signing certificate and gpg key sign a second release made
+# from the same build folder.
+keys=$work/keys
+signed=$work/signed-dist
+gpg_home=
+make_throwaway_keys() {
+  mkdir -p "$keys" && chmod 700 "$keys" || return 1
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/key.pem" -out "$keys/cert.pem" -days 2 \
+    -subj "/CN=Orvane release test" -addext "keyUsage=critical,digitalSignature" \
+    -addext "extendedKeyUsage=codeSigning" || return 1
+  # A short path: gpg-agent's socket lives in it.
+  gpg_home=$(mktemp -d /tmp/orvane-gpg.XXXXXX) || return 1
+  GNUPGHOME=$gpg_home gpg --batch --pinentry-mode loopback --passphrase '' --quick-gen-key \
+    "Orvane release test <release-test@orvane.invalid>" ed25519 sign 1d
+}
+signed_release() {
+  GNUPGHOME=$gpg_home ORVANE_SIGN_CERT=$keys/cert.pem ORVANE_SIGN_KEY=$keys/key.pem \
+    ORVANE_GPG_KEY=release-test@orvane.invalid ORVANE_RELEASE_BUILD=$build \
+    bash "$repo/scripts/release.sh" "$signed"
+}
+authenticode_ok() { osslsigncode verify -CAfile "$keys/cert.pem" -in "$1"; }
+signatures_verify() {
+  local arch
+  authenticode_ok "$signed/${setup##*/}" || return 1
+  for arch in win64 win32; do
+    rm -rf "$work/signed-$arch"
+    unzip -q "$signed/Orvane-$version-$arch.zip" -d "$work/signed-$arch" || return 1
+    authenticode_ok "$work/signed-$arch/Orvane-$version-$arch/Orvane.scr" || return 1
+  done
+  GNUPGHOME=$gpg_home gpg --verify "$signed/SHA256SUMS.asc" "$signed/SHA256SUMS" || return 1
+  checksums_hold "$signed"
+}
+# flip_byte FILE OFFSET: changes one bit of one byte.
+flip_byte() {
+  local byte
+  byte=$(od -An -tu1 -j "$2" -N1 "$1" | tr -d ' ')
+  printf "$(printf '\\%03o' $((byte ^ 1)))" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+one_byte_fails() {
+  local tampered=$work/tampered
+  # Only a change to files that verified as made says anything.
+  authenticode_ok "$signed/${setup##*/}" >/dev/null &&
+    GNUPGHOME=$gpg_home gpg --verify "$signed/SHA256SUMS.asc" "$signed/SHA256SUMS" 2>/dev/null ||
+    { echo "the signed files do not verify to begin with"; return 1; }
+  rm -rf "$tampered" && cp -r "$signed" "$tampered" || return 1
+  flip_byte "$tampered/${setup##*/}" $(($(stat -c %s "$tampered/${setup##*/}") / 2))
+  flip_byte "$tampered/SHA256SUMS" 10
+  if authenticode_ok "$tampered/${setup##*/}"; then echo "a changed setup verified"; return 1; fi
+  if GNUPGHOME=$gpg_home gpg --verify "$tampered/SHA256SUMS.asc" "$tampered/SHA256SUMS"; then
+    echo "changed checksums verified"
+    return 1
+  fi
+  cp "$signed/SHA256SUMS" "$tampered/SHA256SUMS"
+  if (cd "$tampered" && sha256sum -c SHA256SUMS); then echo "sha256sum -c passed a changed setup"; return 1; fi
+}
+check "throw-away code-signing certificate and gpg key" make_throwaway_keys
+check "release.sh signs with them" signed_release
+check "every signature verifies: setup, both savers, SHA256SUMS" signatures_verify
+check "a file changed by one byte fails verification" one_byte_fails
 
 # --- the web page's zip --------------------------------------------------------------
 # web_zip_holds: the folder's exact list, a read-me with the version, a page
@@ -138,10 +237,11 @@ export WINELOADER=$wine
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 deb_installed=0
 cleanup() {
+  if [[ -n $gpg_home ]]; then GNUPGHOME=$gpg_home gpgconf --kill gpg-agent 2>/dev/null; rm -rf "$gpg_home"; fi
   if [[ -d $prefix ]]; then timeout -k 5 30 "$wineserver" -k >/dev/null 2>&1 || true; fi
   if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
   if [[ $deb_installed -eq 1 ]]; then
-    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq orvane >/dev/null 2>&1 || true
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 purge -y -qq orvane >/dev/null 2>&1 || true
   fi
 }
 trap cleanup EXIT
@@ -241,6 +341,11 @@ entry_in_place() {
     expect_value "$uninstall_key" UninstallString '"C:\Program Files\Orvane\Uninstall.exe"' &&
     expect_value "$uninstall_key" QuietUninstallString '"C:\Program Files\Orvane\Uninstall.exe" /S' ||
     return 1
+  # Today's date as Windows shows it, yyyymmdd (or yesterday's, past midnight).
+  local date
+  date=$(reg_value "$uninstall_key" InstallDate) || { echo "no InstallDate"; return 1; }
+  [[ $date == "$(date +%Y%m%d)" || $date == "$(date -d yesterday +%Y%m%d)" ]] ||
+    { echo "InstallDate $date"; return 1; }
   # Kilobytes of everything installed, rounded up.
   size=$(cat "$install_dir"/* "$system32/Orvane.scr" | wc -c)
   expect_value "$uninstall_key" EstimatedSize "$(printf '0x%x' $(((size + 1023) / 1024)))"
@@ -298,9 +403,9 @@ installed_saver_runs() {
 
 previous_kept() { expect_value "$desktop_key" SCRNSAVE.EXE "$1" && expect_value "$desktop_key" ScreenSaveActive "$2"; }
 
-# 1. A fresh Windows with no saver chosen.
+# 1. A fresh Windows with no saver chosen; the administrator asks for Orvane.
 check "fresh prefix has no screen saver chosen" previous_kept - -
-check "setup.exe /S installs" run_setup
+check "setup.exe /S /SETSAVER installs" run_setup /SETSAVER
 check "files where the saver and Windows expect them" files_in_place
 check "Apps & features entry" entry_in_place
 check "Orvane chosen as the screen saver" chosen_as_saver
@@ -313,8 +418,8 @@ check "uninstall puts back no screen saver" previous_kept - -
 # 2. Another saver chosen before; installed twice.
 set_saver 'C:\windows\system32\before.scr'
 set_active 0
-check "setup.exe /S over another saver" run_setup
-check "setup.exe /S again (same version)" run_setup
+check "setup.exe /S /SETSAVER over another saver" run_setup /SETSAVER
+check "setup.exe /S /SETSAVER again (same version)" run_setup /SETSAVER
 check "one Apps & features entry after two installs" one_entry
 check "no leftovers after two installs" files_in_place
 check "Orvane still chosen" chosen_as_saver
@@ -323,24 +428,55 @@ check "uninstall leaves nothing of ours" nothing_of_ours
 check "uninstall puts the previous saver back" previous_kept 'C:\windows\system32\before.scr' 0
 
 # 3. The user chooses another saver after installing Orvane.
-check "setup.exe /S" run_setup
+check "setup.exe /S /SETSAVER" run_setup /SETSAVER
 set_saver 'C:\windows\system32\later.scr'
 check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
 check "uninstall keeps the saver chosen since" previous_kept 'C:\windows\system32\later.scr' 1
 
-# 4. The box unticked (/KEEPSAVER): the choice stays as it was, nothing remembered.
-keeps_choice() {
-  run_setup /KEEPSAVER || return 1
-  files_in_place && previous_kept 'C:\windows\system32\later.scr' 1 || return 1
+# installs_keeping_choice SAVER ACTIVE SWITCH...: with SAVER chosen, the setup
+# installs and leaves the choice as it was, remembering nothing.
+installs_keeping_choice() {
+  local saver=$1 active=$2
+  shift 2
+  set_saver "$saver" && set_active "$active" || return 1
+  run_setup "$@" || return 1
+  files_in_place && previous_kept "$saver" "$active" || return 1
   ! key_exists "$memory_key" || { echo "HKCU\\Software\\Orvane written"; return 1; }
 }
-check "setup.exe /S /KEEPSAVER installs and leaves the saver choice alone" keeps_choice
+# 4. The box unticked (/KEEPSAVER), and a plain silent install (a deployment
+# tool's): nobody's choice changes.
+for switches in /KEEPSAVER "" "/SETSAVER /KEEPSAVER"; do
+  # shellcheck disable=SC2086 # the switches are separate words
+  check "setup.exe /S ${switches:+$switches }installs and leaves SCRNSAVE.EXE as it was" \
+    installs_keeping_choice 'C:\windows\system32\mine.scr' 0 $switches
+  check "silent uninstall runs" run_uninstall
+  check "uninstall leaves nothing of ours" nothing_of_ours
+  check "uninstall keeps the saver that was chosen" previous_kept 'C:\windows\system32\mine.scr' 0
+done
+
+# 5. /D= may name the saver's own folder; any other folder is refused with
+# exit code 2 and nothing changed.
+elsewhere_dir=$drive_c/Elsewhere
+refuses_other_folder() {
+  local status
+  run_setup /SETSAVER '/D=C:\Elsewhere'
+  status=$?
+  [[ $status -eq 2 ]] || { echo "exit code $status, expected 2"; return 1; }
+  [[ ! -e $elsewhere_dir ]] || { echo "C:\\Elsewhere was made"; return 1; }
+  nothing_of_ours && previous_kept 'C:\windows\system32\mine.scr' 0
+}
+check "setup.exe /S /D=C:\Elsewhere refuses with exit code 2 and changes nothing" refuses_other_folder
+installs_at_own_folder() {
+  run_setup /SETSAVER '/D=C:\Program Files\Orvane' || return 1
+  files_in_place && entry_in_place && chosen_as_saver
+}
+check "setup.exe /S /D=<the saver's folder> installs there" installs_at_own_folder
+check "Orvane.scr /s from that install draws the nebula" installed_saver_runs
 check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
-check "uninstall keeps the saver that was chosen" previous_kept 'C:\windows\system32\later.scr' 1
 
-# 5. An older Orvane is there: the setup upgrades it in place.
+# 6. An older Orvane is there: the setup upgrades it in place.
 upgrades_older() {
   reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 0.9.0 /f >/dev/null || return 1
   run_setup || return 1
@@ -350,7 +486,7 @@ check "setup.exe /S over an older version upgrades in place" upgrades_older
 check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
 
-# 6. A newer Orvane is already there: the installer leaves it alone.
+# 7. A newer Orvane is already there: the installer leaves it alone.
 refuses_downgrade() {
   reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 99.0.0 /f >/dev/null || return 1
   if run_setup; then echo "setup succeeded over a newer version"; return 1; fi
@@ -360,18 +496,50 @@ refuses_downgrade() {
 }
 check "setup.exe refuses to replace a newer version" refuses_downgrade
 
+# 8. The signed setup installs a signed uninstaller and saver.
+signed_install_verifies() {
+  timeout -k 10 180 "$wine" "$signed/${setup##*/}" /S || return 1
+  authenticode_ok "$install_dir/Uninstall.exe" && authenticode_ok "$system32/Orvane.scr"
+}
+if [[ -f $signed/${setup##*/} ]]; then
+  check "the signed setup installs a signed uninstaller and saver" signed_install_verifies
+  check "silent uninstall runs" run_uninstall
+  check "uninstall leaves nothing of ours" nothing_of_ours
+fi
+
 timeout -k 5 30 "$wineserver" -k >/dev/null 2>&1 || true
 
 # --- the Debian package -------------------------------------------------------------
-check "lintian finds no errors" lintian --fail-on error --tag-display-limit 0 "$deb"
+# Every tag, down to the pedantic ones, is either mended or overridden with a reason.
+lintian_clean() {
+  lintian -I --pedantic --fail-on error,warning,info,pedantic --tag-display-limit 0 "$deb"
+  local status=$?
+  echo "MEASURE  lintian -I --pedantic: exit $status"
+  return $status
+}
+check "lintian -I --pedantic reports nothing" lintian_clean
+# No file names the folders it was built in, which a second clone would not share.
+deb_root=$work/deb-root
+path_free() {
+  rm -rf "$deb_root" && dpkg-deb -x "$deb" "$deb_root" || return 1
+  local found
+  found=$(grep -rlaF -e "$repo" -e "$build" "$deb_root" "$zip64_dir" "$work/zip-win32") && {
+    echo "build paths in: $found"
+    return 1
+  }
+  return 0
+}
+check "no release file holds the clone's or the build folder's path" path_free
 deb_contents() {
   local list control
   list=$(dpkg-deb -c "$deb" | awk '{ print $6 }') || return 1
   echo "$list"
   local file
-  for file in ./usr/bin/orvane-viewer ./usr/share/orvane/supernova.ppm ./usr/share/orvane/Orvane.ppm \
+  for file in ./usr/bin/orvane-viewer ./usr/libexec/xscreensaver/orvane ./usr/share/orvane/supernova.ppm ./usr/share/orvane/Orvane.ppm \
     ./usr/share/orvane/music.mid ./usr/share/man/man1/orvane-viewer.1.gz ./usr/share/doc/orvane/copyright \
-    ./usr/share/doc/orvane/changelog.gz; do
+    ./usr/share/doc/orvane/changelog.gz ./usr/share/doc/orvane/README.Debian \
+    ./usr/libexec/xscreensaver/orvane ./usr/share/man/man6/orvane.6.gz \
+    ./usr/bin/orvane-xscreensaver-setup ./usr/share/man/man1/orvane-xscreensaver-setup.1.gz; do
     grep -qxF "$file" <<<"$list" || { echo "missing $file"; return 1; }
   done
   ! grep -v '^\./usr/' <<<"$list" || { echo "files outside /usr"; return 1; }
@@ -379,7 +547,7 @@ deb_contents() {
   echo "$control"
   grep -qx "Version: $version" <<<"$control" &&
     grep -q '^Depends: .*libc6.*' <<<"$control" && grep -q '^Depends: .*libglut' <<<"$control" &&
-    grep -qx 'Recommends: xscreensaver, timgm6mb-soundfont' <<<"$control"
+    grep -qx 'Recommends: xscreensaver, xscreensaver-gl, timgm6mb-soundfont | sf2-soundfont-gm' <<<"$control"
 }
 check "Debian package contents and relations" deb_contents
 
@@ -407,7 +575,7 @@ deb_installs_and_runs() {
     return 1
   fi
   deb_installed=1
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" || return 1
+  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "$deb" || return 1
   local said
   said=$(/usr/bin/orvane-viewer --version) || return 1
   echo "$said"
@@ -420,37 +588,73 @@ deb_installs_and_runs() {
   rm -f "$shot"
   return $status
 }
+# hidden_data_stops PROGRAM ARGS...: with /usr/share/orvane hidden and the
+# pictures planted at the build folder's data path (where a build-tree
+# fallback would look), the installed program must open neither: a clear error
+# and exit code 1. A program that found pictures would draw on, until the
+# deadline ends it.
+hidden_data_stops() {
+  local planted=$build/native/data here status out
+  if [[ ! -s $planted/supernova.ppm ]]; then
+    mkdir -p "$planted" && cp /usr/share/orvane/* "$planted/" || return 1
+  fi
+  here=$(mktemp -d)
+  env -u ORVANE_DATA_DIR unshare -m sh -c '
+    mount -t tmpfs none /usr/share/orvane && cd "$1" && shift &&
+    exec xvfb-run -a -s "-screen 0 640x360x24" timeout -k 5 120 "$@"' sh "$here" "$@" >"$here.out" 2>&1
+  status=$?
+  out=$(cat "$here.out")
+  rm -rf "$here" "$here.out"
+  echo "$out"
+  [[ $status -eq 1 ]] || { echo "exit code $status, expected 1"; return 1; }
+  # The diagnostic names its source file by base name, built from any folder.
+  grep -qF 'Cannot open texure file /usr/share/orvane/supernova.ppm' <<<"$out" &&
+    grep -q 'Texture setup error\. main\.cpp, [0-9]*$' <<<"$out"
+}
 deb_removes() {
-  DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq orvane || return 1
+  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 purge -y -qq orvane || return 1
   deb_installed=0
   [[ ! -e /usr/bin/orvane-viewer && ! -e /usr/share/orvane && ! -e /usr/share/doc/orvane ]]
 }
 check "apt-get installs the package; its viewer draws from /usr/share/orvane" deb_installs_and_runs
 grep -ah '^MEASURE' "$logs"/*installs-the-package* 2>/dev/null
+if [[ $deb_installed -eq 1 ]]; then
+  check "installed viewer: no /usr/share/orvane, planted build data: exit 1" \
+    hidden_data_stops /usr/bin/orvane-viewer --frames 5
+  check "installed saver: no /usr/share/orvane, planted build data: exit 1" \
+    hidden_data_stops /usr/libexec/xscreensaver/orvane -window
+fi
 if [[ $deb_installed -eq 1 ]]; then check "apt-get purge removes it" deb_removes; fi
 
-# --- a second release of the same commit --------------------------------------------
-# archive_list FILE: the names inside one release file.
-archive_list() {
-  case $1 in
-    *.zip) unzip -Z1 "$1" | LC_ALL=C sort ;;
-    *.deb) dpkg-deb -c "$1" | awk '{ print $6 }' ;;
-    *) echo "${1##*/}" ;;
-  esac
+# --- a second release, from a clone at another path -----------------------------------
+# A clone of this commit, with the working tree's uncommitted changes, in a
+# folder of another name, built in a build folder of another name: every file
+# must come out byte for byte the same.
+clone_here() {
+  local clone=$1
+  git clone -q --no-hardlinks "$repo" "$clone" &&
+    git -C "$clone" checkout -q --detach "$(git -C "$repo" rev-parse HEAD)" || return 1
+  if [[ -n $(git -C "$repo" diff HEAD) ]]; then
+    git -C "$repo" diff --binary HEAD | git -C "$clone" apply --whitespace=nowarn || return 1
+  fi
+  (cd "$repo" && git ls-files -o --exclude-standard -z | tar --null -T - -cf -) | tar -C "$clone" -xf -
 }
 same_release() {
-  local again=$work/again
-  ORVANE_RELEASE_BUILD=$again bash "$repo/scripts/release.sh" "$again/dist" || return 1
-  diff <(cd "$dist" && ls) <(cd "$again/dist" && ls) || return 1
-  local file identical=() differing=()
-  for file in "$dist"/*; do
-    diff <(archive_list "$file") <(archive_list "$again/dist/${file##*/}") || return 1
-    if cmp -s "$file" "$again/dist/${file##*/}"; then identical+=("${file##*/}"); else differing+=("${file##*/}"); fi
+  local again=$work/again clone=$work/again/elsewhere/orvane-clone
+  rm -rf "$again"
+  clone_here "$clone" || return 1
+  ORVANE_RELEASE_BUILD=$again/out bash "$clone/scripts/release.sh" "$again/dist" || return 1
+  checksums_hold "$again/dist" || return 1
+  local name differing=()
+  for name in "${release_names[@]}" SHA256SUMS; do
+    cmp -s "$dist/$name" "$again/dist/$name" || differing+=("$name")
   done
-  echo "MEASURE  byte-identical: ${identical[*]:-none}; differing: ${differing[*]:-none}" | tee "$work/again.measure"
+  echo "MEASURE  compared: ${release_names[*]} SHA256SUMS" | tee "$work/again.measure"
+  echo "MEASURE  differing: ${differing[*]:-none}" | tee -a "$work/again.measure"
+  [[ ${#differing[@]} -eq 0 ]]
 }
 if [[ ${ORVANE_RELEASE_ONCE:-0} != 1 ]]; then
-  check "a second release of this commit holds the same files" same_release
+  check "a release from a clone at another path is byte-identical" same_release
   [[ -f $work/again.measure ]] && cat "$work/again.measure"
 fi
 

@@ -13,6 +13,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/setup.sh test </dev/null || exit 1
+source scripts/lib/display.sh
 
 cmake --preset asan >/dev/null || exit 1
 cmake --build --preset asan || exit 1
@@ -21,7 +22,7 @@ cmake --build --preset asan || exit 1
 # runs without them.
 log=build-asan/sanitizer-tests.log
 run_suite() {
-  xvfb-run -a -s "-screen 0 1280x720x24 -noreset" ctest --preset asan "$@" </dev/null 2>&1 | tee "$log"
+  with_display 1280x720x24 ctest --preset asan "$@" </dev/null 2>&1 | tee "$log"
   return "${PIPESTATUS[0]}"
 }
 run_suite

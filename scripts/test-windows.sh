@@ -27,16 +27,7 @@ assets=$native/data
 logs=$win64/test-logs
 started=$(date +%s)
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); echo "PASS  $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL  $1"; }
-# Runs a step quietly into its log; passes or fails it by its status.
-step() {
-  local name=$1 log=$2
-  shift 2
-  if "$@" >"$log" 2>&1; then pass "$name"; else fail "$name (log: $log)"; tail -n 20 "$log" | sed 's/^/      /'; fi
-}
+source "$repo/scripts/lib/checks.sh"
 
 mkdir -p "$win64" "$win32"
 mkdir -p "$logs"
@@ -50,14 +41,14 @@ native_assets() {
   fi
   cmake --build "$native" --target orvane_assets
 }
-step "native assets" "$logs/assets.log" native_assets
+check_quietly "native assets" "$logs/assets.log" native_assets
 for arch in x86_64:$win64 i686:$win32; do
   triple=${arch%%:*}-w64-mingw32
   dir=${arch#*:}
-  step "configure $triple" "$dir/configure.log" \
+  check_quietly "configure $triple" "$dir/configure.log" \
     cmake -S "$repo" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-$triple.cmake" -DORVANE_ASSET_DIR="$assets"
-  step "build $triple" "$dir/build.log" cmake --build "$dir"
+  check_quietly "build $triple" "$dir/build.log" cmake --build "$dir"
 done
 
 # Only the system's own DLLs may be imported, and it must be a GUI program.
@@ -76,14 +67,15 @@ check_imports() {
     esac
   done
 }
-step "imports x86_64" "$logs/imports64.log" check_imports x86_64-w64-mingw32-objdump "$win64/Orvane.scr"
-step "imports i686" "$logs/imports32.log" check_imports i686-w64-mingw32-objdump "$win32/Orvane.scr"
+check_quietly "imports x86_64" "$logs/imports64.log" check_imports x86_64-w64-mingw32-objdump "$win64/Orvane.scr"
+check_quietly "imports i686" "$logs/imports32.log" check_imports i686-w64-mingw32-objdump "$win32/Orvane.scr"
 for scr in "$win64/Orvane.scr" "$win32/Orvane.scr"; do
   [[ -f $scr ]] && echo "MEASURE  size of ${scr#"$native"/}: $(stat -c %s "$scr") bytes"
 done
 
 if [[ ! -f $win64/host_tests.exe || ! -f $win64/saver_e2e.exe ]]; then
-  echo "windows: $passed passed, $((failed + 1)) failed"
+  fail "the Windows test programs were not built"
+  checks_report windows
   exit 1
 fi
 
@@ -99,7 +91,7 @@ done < <(sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) \.*[ *]*([A-Za-z][A
 if ! grep -qE 'tests passed, [0-9]+ tests? failed out of' "$ctest_log"; then
   fail "ctest did not finish (log: $ctest_log)"
 fi
-if [[ $failed -gt 0 ]]; then
+if [[ $checks_failed -gt 0 ]]; then
   # Wine's console ends lines with CR LF.
   { tr -d '\r' <"$ctest_log" | grep -E -A4 ': Failure$' || true; } | sed 's/^/      /' | head -n 60
 fi
@@ -107,5 +99,4 @@ fi
   sed -E 's/^\[ MEASURE  \] /MEASURE  /'
 
 echo "MEASURE  wine suite took $(($(date +%s) - wine_started)) s, everything $(($(date +%s) - started)) s"
-echo "windows: $passed passed, $failed failed"
-[[ $failed -eq 0 ]]
+checks_report windows

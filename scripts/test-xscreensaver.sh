@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # The saver under Debian's own xscreensaver daemon, on a virtual display of its
-# own: configured to run only orvane, the daemon is told to activate (the
-# screen must show the nebula), to deactivate and to exit (no orvane may be
-# left). The daemon refuses to run hacks as root, so as root this runs it as
-# an unprivileged user, created if missing.
+# own with two screens (two monitors as X screens): a hand-made ~/.xscreensaver gets orvane from
+# orvane-xscreensaver-setup, the daemon is told to select it (each monitor
+# must show its own nebula), to deactivate and to exit (no orvane may be
+# left, none may have written to the daemon's log, each must have died of
+# the daemon's SIGTERM). The daemon refuses to run hacks as root, so as root
+# this runs it as an unprivileged user, created if missing.
 # Usage: test-xscreensaver.sh [BUILD_DIR]   (default: build, already built)
-# ORVANE_XSS_CAPTURE=FILE.ppm keeps a capture of the screen while the saver runs.
+# ORVANE_XSS_CAPTURE=FILE.ppm keeps a capture of the screen while the saver runs;
+# ORVANE_XSS_LOG=FILE keeps the daemon's log; ORVANE_XSS_SETTINGS_CAPTURE=FILE.ppm
+# the screen with the settings program's preview.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" 2>/dev/null && pwd) || { echo "xscreensaver test: no build folder ${1:-build}" >&2; exit 1; }
@@ -14,23 +18,18 @@ deadline=30  # seconds for each thing we wait for; generous, for a loaded machin
 
 fail() {
   echo "xscreensaver test: FAILED: $*" >&2
+  [ -n "${ORVANE_XSS_LOG:-}" ] && [ -f "${work:-}/daemon.log" ] && cp "$work/daemon.log" "$ORVANE_XSS_LOG"
   [ -n "${work:-}" ] && [ -f "$work/daemon.log" ] && sed 's/^/  daemon: /' "$work/daemon.log" | tail -20 >&2
   exit 1
 }
-for tool in xscreensaver xscreensaver-command Xvfb xwd xwdtopnm pamcut pamthreshold pamsumm pgrep setpriv; do
+for tool in xscreensaver xscreensaver-command Xvfb xwd xwdtopnm pamcut pamfile pgrep setpriv; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh test installs it)"
 done
 [ -x "$hack" ] && [ -f "$build/data/supernova.ppm" ] || fail "build $hack and its data first"
 
-# waits_for SECONDS COMMAND...: polls until the command succeeds.
-waits_for() {
-  local limit=$(($(date +%s) + $1))
-  shift
-  until "$@"; do
-    [ "$(date +%s)" -ge "$limit" ] && return 1
-    sleep 0.2
-  done
-}
+source scripts/lib/wait.sh
+source scripts/lib/nebula.sh
+source scripts/lib/display.sh
 
 if [ "$(id -u)" -eq 0 ]; then
   user=orvane-saver-test
@@ -44,29 +43,33 @@ else
 fi
 
 work=$(mktemp -d /tmp/orvane-xscreensaver-XXXXXX)
-xvfb_pid=
 daemon_pid=
 # stop PID: asks it to end, then insists; the daemon reaps its own hacks if it can.
 stop() {
   kill -TERM "$1" 2>/dev/null || return 0
-  waits_for 10 bash -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null
+  wait_until 10 bash -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null
   wait "$1" 2>/dev/null
 }
+settings_pid=
 cleanup() {
   local pid
   [ -n "$daemon_pid" ] && stop "$daemon_pid"
-  for pid in $(pgrep -u "$user" -f "^$work/orvane" 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
-  [ -n "$xvfb_pid" ] && stop "$xvfb_pid"
+  [ -n "$settings_pid" ] && stop "$settings_pid"
+  for pid in $(pgrep -u "$user" -x orvane 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
+  display_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
 # The repo may sit in a folder that user cannot enter: give it copies.
-mkdir -p "$work/home" "$work/data"
-cp "$hack" "$work/orvane"
+mkdir -p "$work/home" "$work/data" "$work/bin"
+cp "$hack" "$work/bin/orvane"
+cp packaging/xscreensaver/orvane-xscreensaver-setup "$work/bin/"
 cp "$build/data/supernova.ppm" "$build/data/Orvane.ppm" "$build/data/music.mid" "$work/data/"
-cat >"$work/home/.xscreensaver" <<CONFIG
+# A user's own file with a list of their own; the set-up command adds orvane
+# as its third entry.
+cat >"$work/home/.xscreensaver" <<'CONFIG'
 timeout:	1:00:00
 cycle:		0:00:00
 lock:		False
@@ -76,56 +79,157 @@ splash:		False
 dpmsEnabled:	False
 mode:		one
 selected:	0
-programs:	GL: $work/orvane --root --seed 1 \n
+programs:	\
+		maze --root		\n\
+  - GL:		superquadrics --root	\n\
+
 CONFIG
-chmod 755 "$work" "$work/data"
+chmod -R a+rX "$work"
 chown -R "$user" "$work/home"
+# Two monitors: xscreensaver 6.06 counts monitors by RandR outputs and
+# Xinerama heads, and Xvfb has one output (monitors added with xrandr
+# --setmonitor are not looked at) and lays Xinerama heads on top of each
+# other; two X screens it does run one hack on each.
+display_start 1280x720x24 -screen 1 1280x720x24 -ac || fail "Xvfb did not start"
+display=$DISPLAY
 
-: >"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -ac 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-waits_for "$deadline" grep -q '[0-9]' "$work/display" || fail "Xvfb did not start"
-display=:$(head -n1 "$work/display")
-
-user_env=(env -i HOME="$work/home" DISPLAY="$display" PATH=/usr/bin:/bin
+user_env=(env -i HOME="$work/home" DISPLAY="$display" PATH="$work/bin:/usr/bin:/bin"
           ORVANE_DATA_DIR="$work/data")
-"${as_user[@]}" "${user_env[@]}" xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 &
+"${as_user[@]}" "${user_env[@]}" orvane-xscreensaver-setup >"$work/setup.log" 2>&1 ||
+  fail "orvane-xscreensaver-setup: $(cat "$work/setup.log")"
+grep -q '^  GL: orvane --root' "$work/home/.xscreensaver" || fail "the set-up command added no orvane"
+
+# xscreensaver runs hacks from /usr/libexec/xscreensaver ahead of $PATH, and
+# its settings program reads their settings files only from
+# /usr/share/xscreensaver/config. As root, a private mount namespace lays a
+# folder with ours added over each, for the programs started here alone: the
+# machine's folders stay untouched, and an orvane installed there meanwhile
+# does not run in place of the one under test.
+mkdir -p "$work/sys-hacks" "$work/sys-config" "$work/hacks" "$work/config"
+if [ "$(id -u)" -eq 0 ]; then
+  command -v unshare >/dev/null || fail "unshare is not installed"
+  for f in /usr/libexec/xscreensaver/*; do
+    [ "${f##*/}" = orvane ] || ln -s "$work/sys-hacks/${f##*/}" "$work/hacks/"
+  done
+  for f in /usr/share/xscreensaver/config/*; do
+    [ "${f##*/}" = orvane.xml ] || ln -s "$work/sys-config/${f##*/}" "$work/config/"
+  done
+  ln -s "$work/bin/orvane" "$work/hacks/orvane"
+  cp packaging/xscreensaver/orvane.xml "$work/config/"
+  chmod -R a+rX "$work"
+  in_view() {
+    unshare --mount --propagation private bash -c '
+      set -e
+      w=$1; shift
+      mount --bind /usr/libexec/xscreensaver "$w/sys-hacks"
+      mount --bind /usr/share/xscreensaver/config "$w/sys-config"
+      mount --bind "$w/hacks" /usr/libexec/xscreensaver
+      mount --bind "$w/config" /usr/share/xscreensaver/config
+      exec "$@"' _ "$work" "$@"
+  }
+else
+  [ -e /usr/libexec/xscreensaver/orvane ] &&
+    fail "the installed /usr/libexec/xscreensaver/orvane would run instead of the one under test (as root this test hides it)"
+  in_view() { "$@"; }
+fi
+
+in_view "${as_user[@]}" "${user_env[@]}" xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 &
 daemon_pid=$!
 command_ok() { "${as_user[@]}" "${user_env[@]}" timeout 10 xscreensaver-command "$@" >/dev/null 2>&1; }
-waits_for "$deadline" command_ok -time || fail "the daemon did not answer"
+wait_until "$deadline" command_ok -time || fail "the daemon did not answer"
 
-hack_pids() { pgrep -u "$user" -f "^$work/orvane"; }
+hack_pids() { pgrep -u "$user" -x orvane; }
 no_hack_left() { ! hack_pids >/dev/null; }
+two_hacks() { [ "$(hack_pids | wc -l)" -eq 2 ]; }
 
-# Fraction of lit pixels in a box of the screen (fractions of 1280 x 720).
-lit() {
-  xwd -root -silent -display "$display" | xwdtopnm 2>/dev/null |
-    pamcut -left "$1" -top "$2" -width "$3" -height "$4" |
-    pamthreshold -simple -threshold 0.31 2>/dev/null | pamsumm -mean -brief 2>/dev/null
-}
-above() { awk -v v="$1" -v t="$2" 'BEGIN { exit !(v != "" && v + 0 > t + 0) }'; }
+# The nebula on screen $1 (the rule of scripts/lib/nebula.sh).
 shows_nebula() {
-  above "$(lit 896 497 192 58)" 0.01 && above "$(lit 512 252 256 216)" 0.05
+  xwd -root -silent -display "$display.$1" | xwdtopnm >"$work/screen$1.ppm" 2>/dev/null &&
+    nebula_shown "$work/screen$1.ppm"
 }
+shows_two_nebulae() { shows_nebula 0 && shows_nebula 1; }
 
-command_ok -activate || fail "xscreensaver-command -activate"
-waits_for "$deadline" hack_pids >/dev/null || fail "the daemon did not start orvane"
+# The third entry of the list: orvane, as the set-up command put it there.
+command_ok -select 3 || fail "xscreensaver-command -select 3"
+wait_until "$deadline" two_hacks || fail "the daemon did not start one orvane per monitor: $(hack_pids | wc -l) running"
 start=$(date +%s.%N)
-waits_for "$deadline" shows_nebula || fail "the screen does not show the nebula (title $(lit 896 497 192 58), cloud $(lit 512 252 256 216))"
-echo "xscreensaver test: nebula on screen $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }') s after orvane started (title lit $(lit 896 497 192 58), cloud lit $(lit 512 252 256 216))"
+wait_until "$deadline" shows_two_nebulae ||
+  fail "the monitors do not each show the nebula (last look: $nebula_figures)"
+echo "xscreensaver test: a nebula on each of two monitors $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }') s after the two orvane started"
 # ORVANE_XSS_CAPTURE=FILE.ppm keeps the screen as the daemon showed it.
 if [ -n "${ORVANE_XSS_CAPTURE:-}" ]; then
-  xwd -root -silent -display "$display" | xwdtopnm >"$ORVANE_XSS_CAPTURE" 2>/dev/null
+  xwd -root -silent -display "$display.0" | xwdtopnm >"$ORVANE_XSS_CAPTURE" 2>/dev/null
 fi
+
+# Selecting it again while it runs makes the daemon stop both and start two
+# more: it reaps the old ones while it still watches, and logs how they ended.
+first_pids=$(hack_pids | sort | tr '\n' ' ')
+fresh_pair() { two_hacks && [ "$(hack_pids | sort | tr '\n' ' ')" != "$first_pids" ] && ! hack_pids | grep -qw -f <(echo "$first_pids" | tr ' ' '\n' | grep .); }
+command_ok -select 3 || fail "xscreensaver-command -select 3, a second time"
+wait_until "$deadline" fresh_pair || fail "the daemon did not replace the two orvane: $(hack_pids | tr '\n' ' ') (were $first_pids)"
+wait_until "$deadline" grep -q 'killing pid' "$work/daemon.log" || fail "the daemon did not say it stopped orvane"
 
 command_ok -deactivate || fail "xscreensaver-command -deactivate"
 start=$(date +%s.%N)
-waits_for "$deadline" no_hack_left || fail "orvane still running after -deactivate: $(hack_pids | tr '\n' ' ')"
+wait_until "$deadline" no_hack_left || fail "orvane still running after -deactivate: $(hack_pids | tr '\n' ' ')"
 echo "xscreensaver test: orvane gone $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }') s after -deactivate"
 
 command_ok -exit || fail "xscreensaver-command -exit"
-waits_for "$deadline" bash -c "! kill -0 $daemon_pid 2>/dev/null" || fail "the daemon did not exit"
+wait_until "$deadline" bash -c "! kill -0 $daemon_pid 2>/dev/null" || fail "the daemon did not exit"
 wait "$daemon_pid" 2>/dev/null
 daemon_pid=
 no_hack_left || fail "orvane left behind after -exit"
+
+# Hacks say nothing unless something is wrong, and die of the SIGTERM that
+# stops them; the daemon names any other end "exited abnormally".
+grep -q 'orvane' "$work/daemon.log" || fail "the daemon's log never names orvane: is --verbose still logging?"
+# The daemon's own lines name their program; its banner is indented.
+foreign() { grep -v -e '^xscreensaver' -e '^[[:space:]]' -e '^$' "$work/daemon.log"; }
+if foreign >/dev/null || grep -q 'abnormally' "$work/daemon.log"; then
+  fail "lines in the daemon's log that orvane wrote or caused: $(foreign | head -3; grep 'abnormally' "$work/daemon.log" | head -3)"
+fi
+
+[ -n "${ORVANE_XSS_LOG:-}" ] && cp "$work/daemon.log" "$ORVANE_XSS_LOG"
+echo "xscreensaver test: the daemon's log holds $(wc -c <"$work/daemon.log") bytes for one cycle on two monitors, none from orvane"
+
+# The settings program, with Orvane picked in a file it wrote itself plus the
+# set-up command's entry, and our settings file laid where it looks (above).
+if [ "$(id -u)" -ne 0 ]; then
+  echo "xscreensaver test: the settings program's preview needs root for its mount namespace; not run"
+  echo "xscreensaver test: passed"
+  exit 0
+fi
+command -v xscreensaver-settings >/dev/null ||
+  fail "xscreensaver-settings is not installed (scripts/setup.sh test installs it)"
+mkdir -p "$work/settings-home"
+cp tests/hack/xscreensaver-files/written-by-settings "$work/settings-home/.xscreensaver"
+chown -R "$user" "$work/settings-home"
+"${as_user[@]}" env -i HOME="$work/settings-home" PATH="$work/bin:/usr/bin:/bin" \
+  orvane-xscreensaver-setup >/dev/null 2>&1 || fail "orvane-xscreensaver-setup on a file the settings program wrote"
+# Orvane is the last entry; pick it, as choosing it in the list would.
+entries=$(awk '/^programs:/ { inside = 1 } inside && /\\n\\?$/ { n++ } inside && !/\\$/ { inside = 0 } END { print n }' \
+  "$work/settings-home/.xscreensaver")
+sed -i "s/^mode:.*/mode:\t\tone/; s/^selected:.*/selected:\t$((entries - 1))/" "$work/settings-home/.xscreensaver"
+in_view "${as_user[@]}" env -i HOME="$work/settings-home" DISPLAY="$display.0" \
+  PATH=/usr/bin:/bin ORVANE_DATA_DIR="$work/data" xscreensaver-settings >"$work/settings.log" 2>&1 &
+settings_pid=$!
+preview_pid() { pgrep -u "$user" -x orvane | head -n1; }
+wait_until "$deadline" preview_pid >/dev/null || fail "the settings program started no orvane: $(cat "$work/settings.log")"
+pid=$(preview_pid)
+args=$(tr '\0' ' ' <"/proc/$pid/cmdline")
+wid=$(echo "$args" | grep -o -- '--window-id 0x[0-9a-fA-F]*' | cut -d' ' -f2)
+[ -n "$wid" ] || fail "the preview's orvane was not given a window: $args"
+preview_shows_nebula() {
+  xwd -silent -display "$display.0" -id "$wid" 2>/dev/null | xwdtopnm >"$work/preview.ppm" 2>/dev/null &&
+    nebula_shown "$work/preview.ppm"
+}
+wait_until "$deadline" preview_shows_nebula ||
+  fail "the preview $wid does not show the nebula ($nebula_figures); orvane: $args"
+kill -0 "$pid" 2>/dev/null || fail "the preview's orvane is gone"
+echo "xscreensaver test: the settings program's preview shows the nebula: $args"
+if [ -n "${ORVANE_XSS_SETTINGS_CAPTURE:-}" ]; then
+  xwd -root -silent -display "$display.0" | xwdtopnm >"$ORVANE_XSS_SETTINGS_CAPTURE" 2>/dev/null
+fi
+stop "$settings_pid"
+settings_pid=
 echo "xscreensaver test: passed"

@@ -14,33 +14,23 @@ esac
 
 bash scripts/setup.sh test || exit 1
 
-passed=0
-failed=0
-# count NAME COMMAND...: runs one suite and adds its verdict to the totals.
+source scripts/lib/checks.sh
+source scripts/lib/display.sh
+# count NAME COMMAND...: runs one suite and counts its verdict.
 count() {
-  local name=$1
-  shift
-  echo "== $name"
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "== $name: passed"
-  else
-    failed=$((failed + 1))
-    echo "== $name: FAILED"
-  fi
+  echo "== $1"
+  check "$@"
 }
 
 native_tests() {
   cmake --preset default >/dev/null &&
     cmake --build --preset default &&
-    xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
-      ctest --preset default -j"$(nproc)" --no-tests=error
+    with_display 1280x720x24 ctest --preset default -j"$(nproc)" --no-tests=error
 }
 
 count "native tests" native_tests
 if [ "$mode" = quick ]; then
-  echo "suites: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
+  checks_report suites
   exit
 fi
 count "xscreensaver" bash "$root/scripts/test-xscreensaver.sh" "$root/build"
@@ -51,5 +41,4 @@ count "windows" bash "$root/scripts/test-windows.sh" "$root/build"
 count "web page" bash "$root/scripts/test-web.sh"
 count "release" bash "$root/scripts/test-release.sh"
 
-echo "suites: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_report suites

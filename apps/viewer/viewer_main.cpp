@@ -1,6 +1,5 @@
 // The developer viewer: the nebula scene in a freeglut window.
 #include <GL/freeglut.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -62,14 +61,6 @@ void on_timer(int) {
 
 void enter_full_screen() { glutFullScreen(); }
 
-// Without an explicit data folder, use the build tree's when nothing is installed.
-void default_data_dir() {
-  if (getenv("ORVANE_DATA_DIR")) return;
-  struct stat st;
-  if (stat(ORVANE_INSTALLED_DATA_DIR "/supernova.ppm", &st) != 0)
-    setenv("ORVANE_DATA_DIR", ORVANE_BUILD_DATA_DIR, 1);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,7 +79,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.frames == 0) return 0;
-  default_data_dir();
   int glut_argc = 1;
   glutInit(&glut_argc, argv);
 

@@ -1,10 +1,15 @@
 ; Orvane's Windows installer: the 64-bit saver into System32, its pictures and
 ; tune into the folder it reads them from, and an Apps & features entry.
 ;
-;   makensis -DVERSION=1.0.0 -DSTAGE=folder -DOUTFILE=Orvane-1.0.0-setup.exe orvane.nsi
+;   makensis -DVERSION=1.0.1 -DSTAGE=folder -DOUTFILE=Orvane-1.0.1-setup.exe orvane.nsi
 ;
 ; STAGE holds Orvane.scr (x86_64), supernova.ppm, Orvane.ppm, music.mid,
-; orvane.ico, LICENSE.txt and README.txt.
+; orvane.ico, LICENSE.txt and README.txt. With -DSIGN="command", the
+; uninstaller is signed by that command ("%1" is its file) before it is packed.
+;
+; Switches: /S silent; /SETSAVER makes a silent install choose Orvane as the
+; screen saver of the account it runs as; /KEEPSAVER never does. /D= may only
+; name the one folder the saver reads (below); any other folder is refused.
 
 Unicode true
 Target amd64-unicode
@@ -37,8 +42,10 @@ ManifestDPIAware true
 
 Name "Orvane"
 OutFile "${OUTFILE}"
-; The saver reads its files from exactly this folder, so it cannot move.
-InstallDir "C:\Program Files\Orvane"
+; The saver reads its files from exactly this folder, so it cannot move:
+; not with /D=, and not on a Windows whose system drive is another letter.
+!define DATA_DIR "C:\Program Files\Orvane"
+InstallDir "${DATA_DIR}"
 BrandingText "Orvane ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -63,6 +70,10 @@ VIAddVersionKey /LANG=1033 LegalCopyright "Copyright (c) 2026 ${PUBLISHER}. MIT 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
+
+!ifdef SIGN
+  !uninstfinalize `${SIGN}` = 0
+!endif
 
 ; Both halves write to System32, Program Files and HKLM.
 !macro require_admin
@@ -98,6 +109,8 @@ Section "Orvane (required)" section_files
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallDate" "$2$1$0"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0B /G=0" $0 $1 $2
@@ -134,11 +147,18 @@ SectionEnd
 
 Function .onInit
   SetRegView 64
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "This installer is for 64-bit Windows. Use Orvane's win32 zip instead." /SD IDOK
+  !insertmacro require_admin
+  ; /D= names another folder: the saver would find nothing there, so change
+  ; nothing. (StrCmp ignores case, as Windows does.)
+  ${If} $INSTDIR != "${DATA_DIR}"
+    MessageBox MB_ICONSTOP "Orvane can only be installed in ${DATA_DIR}, the folder its screen saver reads, not in $INSTDIR. Nothing was changed." /SD IDOK
     Abort
   ${EndIf}
-  !insertmacro require_admin
+  ; A Windows on another drive still needs C:, where the saver looks.
+  ${IfNot} ${FileExists} "C:\*.*"
+    MessageBox MB_ICONSTOP "Orvane's screen saver reads its files from ${DATA_DIR}, and this computer has no drive C:. Nothing was changed." /SD IDOK
+    Abort
+  ${EndIf}
   ; Same or older: upgrade in place. Newer: leave it alone.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
   ${If} $0 != ""
@@ -148,9 +168,17 @@ Function .onInit
       Abort
     ${EndIf}
   ${EndIf}
-  ; For administrators' silent installs: /KEEPSAVER leaves the screen saver
-  ; choice alone, as unticking the box does.
+  ; The ticked box is for the user who runs the setup. A silent install
+  ; usually runs as an administrator or the system account for someone else,
+  ; so it chooses the saver only when asked with /SETSAVER; /KEEPSAVER (as
+  ; unticking the box) always leaves the choice alone.
   ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/SETSAVER" $1
+  ${If} ${Errors}
+  ${AndIf} ${Silent}
+    !insertmacro UnselectSection ${section_choose}
+  ${EndIf}
   ClearErrors
   ${GetOptions} $0 "/KEEPSAVER" $1
   ${IfNot} ${Errors}

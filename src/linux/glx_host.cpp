@@ -160,6 +160,8 @@ class run_meter {
 
 }  // namespace
 
+int hack_stop_signal() { return stop_signal; }
+
 bool choose_target(const hack_options& options, const char* env_window, hack_target* target,
                    std::string* error) {
   if (options.window_id) {
@@ -190,9 +192,9 @@ int run_hack(const hack_options& options) {
     return 1;
   }
   glx_window w;
-  w.dpy = XOpenDisplay(nullptr);
+  w.dpy = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
   if (!w.dpy) {
-    const char* name = getenv("DISPLAY");
+    const char* name = options.display.empty() ? getenv("DISPLAY") : options.display.c_str();
     fprintf(stderr, "orvane: cannot open the X display \"%s\"\n", name ? name : "");
     return 1;
   }
@@ -222,7 +224,9 @@ int run_hack(const hack_options& options) {
   if (options.show_fps) load_fps_font(w.dpy);
 
   tune_player music;
-  if (options.music) music.start(asset_path("music.mid"), options.sound_font);
+  if (options.music)
+    music.start(asset_path("music.mid"), options.sound_font, tune_lock_path(DisplayString(w.dpy)),
+                options.verbose);
 
   const auto delay = std::chrono::microseconds(options.delay_us);
   auto next_frame = std::chrono::steady_clock::now();

@@ -19,3 +19,5 @@ bool choose_target(const hack_options& options, const char* env_window, hack_tar
 
 // Runs the saver; returns the process's exit code.
 int run_hack(const hack_options& options);
+// The signal that stopped run_hack, or 0.
+int hack_stop_signal();

@@ -1,11 +1,16 @@
 #include "tune_player.h"
 
+#include <fcntl.h>
 #include <fluidsynth.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -136,7 +141,23 @@ tune_player::tune_player() : state_(std::make_shared<shared>()) {}
 
 tune_player::~tune_player() { stop(500); }
 
-void tune_player::start(const std::string& tune, const std::string& sound_font) {
+std::string tune_lock_path(const char* display) {
+  // ":1", ":1.0" and ":1.1" are one display with one pair of speakers.
+  std::string name = display ? display : "";
+  const size_t colon = name.rfind(':');
+  const size_t dot = name.find('.', colon == std::string::npos ? 0 : colon);
+  if (colon != std::string::npos && dot != std::string::npos) name.resize(dot);
+  for (char& c : name)
+    if (c == '/') c = '_';
+  const char* runtime = getenv("XDG_RUNTIME_DIR");
+  struct stat st {};
+  if (runtime && *runtime == '/' && stat(runtime, &st) == 0 && S_ISDIR(st.st_mode))
+    return std::string(runtime) + "/orvane-tune-" + name + ".lock";
+  return "/tmp/orvane-tune-" + std::to_string(getuid()) + "-" + name + ".lock";
+}
+
+void tune_player::start(const std::string& tune, const std::string& sound_font,
+                        const std::string& lock_path, bool verbose) {
   {
     std::lock_guard<std::mutex> hold(state_->lock);
     state_->stop_requested = false;
@@ -146,9 +167,27 @@ void tune_player::start(const std::string& tune, const std::string& sound_font) 
   // The thread holds its own reference: if it is still stuck in the sound
   // system when we give up waiting, it outlives this object safely.
   std::shared_ptr<shared> st = state_;
-  std::thread([st, tune, sound_font] {
+  std::thread([st, tune, sound_font, lock_path, verbose] {
+    // The lock is ours until this thread ends (or the process does): closing
+    // the file lets a waiting player on the same display take over.
+    int lock_fd = -1;
+    if (!lock_path.empty())
+      lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    bool said_waiting = false;
+    bool stopped = false;
+    while (lock_fd >= 0 && flock(lock_fd, LOCK_EX | LOCK_NB) != 0) {
+      if (verbose && !said_waiting)
+        fprintf(stderr, "orvane: another orvane plays the tune on this display; waiting\n");
+      said_waiting = true;
+      std::unique_lock<std::mutex> hold(st->lock);
+      if (st->changed.wait_for(hold, std::chrono::milliseconds(250),
+                               [&] { return st->stop_requested; })) {
+        stopped = true;
+        break;
+      }
+    }
     std::string error;
-    tune_synth* s = tune_open(tune, sound_font, -1, 0, &error);
+    tune_synth* s = stopped ? nullptr : tune_open(tune, sound_font, -1, 0, &error);
     fluid_audio_driver_t* driver = nullptr;
     if (s) {
       std::unique_lock<std::mutex> hold(st->lock);
@@ -159,6 +198,7 @@ void tune_player::start(const std::string& tune, const std::string& sound_font) 
       }
     }
     if (!error.empty()) fprintf(stderr, "orvane: music off: %s\n", error.c_str());
+    if (driver && verbose) fprintf(stderr, "orvane: playing the tune\n");
     std::unique_lock<std::mutex> hold(st->lock);
     st->playing = driver != nullptr;
     st->changed.notify_all();
@@ -166,6 +206,7 @@ void tune_player::start(const std::string& tune, const std::string& sound_font) 
     hold.unlock();
     if (driver) delete_fluid_audio_driver(driver);
     tune_close(s);
+    if (lock_fd >= 0) close(lock_fd);
     hold.lock();
     st->playing = false;
     st->finished = true;

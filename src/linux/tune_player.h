@@ -18,14 +18,24 @@ void tune_close(tune_synth* synth);
 // Renders all passes into a WAV file through fluidsynth's file renderer.
 bool tune_render_wav(tune_synth* synth, const std::string& path, std::string* error);
 
-// Live playback that never holds up the caller: loading the sound font and
-// opening the audio output happen on the player's thread, and a failure is one
-// line on standard error, after which the player simply stays silent.
+// The lock file that lets one orvane at a time play the tune for this user on
+// the X display `display` (any screen of it): in $XDG_RUNTIME_DIR, else in
+// /tmp with the user id in its name.
+std::string tune_lock_path(const char* display);
+
+// Live playback that never holds up the caller: taking the tune's lock,
+// loading the sound font and opening the audio output happen on the player's
+// thread, and a failure is one line on standard error, after which the player
+// simply stays silent. While another player holds the lock this one waits,
+// silent, and takes over when that one lets go.
 class tune_player {
  public:
   tune_player();
   ~tune_player();  // stops as stop(500) does
-  void start(const std::string& tune, const std::string& sound_font);
+  // An empty `lock_path` plays without asking anyone; `verbose` says on
+  // standard error when it waits for the lock and when it starts to play.
+  void start(const std::string& tune, const std::string& sound_font,
+             const std::string& lock_path = "", bool verbose = false);
   // Asks the player to stop and waits up to `wait_ms` for it to let go of the
   // audio output; a player still stuck in the sound system is left behind.
   void stop(int wait_ms);

@@ -66,14 +66,84 @@ TEST(hack_options, BadValuesAndUnknownWordsAreRefusedWithAReason) {
                                                        {"--music=yes"},
                                                        {"stray"},
                                                        {"-"},
-                                                       {"-window", "-window-id", "5"},
-                                                       {"-root", "-window"}};
+                                                       {"-visual"},
+                                                       {"-display", ""},
+                                                       {"-install=1"},
+                                                       {"-vv"}};
   for (const auto& c : cases) {
     hack_options o;
     std::string error;
     EXPECT_FALSE(parse(c, &o, &error)) << c[0];
     EXPECT_FALSE(error.empty()) << c[0];
   }
+}
+
+// The settings program starts its preview as the programs line plus its own
+// window: "orvane --root --window-id 0x200002", with XSCREENSAVER_WINDOW set.
+TEST(hack_options, TheSettingsPreviewDrawsIntoTheWindowItNames) {
+  hack_options o;
+  std::string error;
+  ASSERT_TRUE(parse({"--root", "--window-id", "0x200002"}, &o, &error)) << error;
+  hack_target t;
+  ASSERT_TRUE(choose_target(o, "0x400001", &t, &error)) << error;
+  EXPECT_EQ(hack_target::given_window, t.kind);
+  EXPECT_EQ(0x200002ul, t.window);
+
+  // Either order, either window word.
+  hack_options later;
+  ASSERT_TRUE(parse({"-window-id=0x200002", "-window", "-root"}, &later, &error)) << error;
+  ASSERT_TRUE(choose_target(later, "0x400001", &t, &error));
+  EXPECT_EQ(0x200002ul, t.window);
+}
+
+TEST(hack_options, OfRootAndWindowTheLastOneWins) {
+  hack_options o;
+  std::string error;
+  hack_target t;
+  ASSERT_TRUE(parse({"-root", "-window"}, &o, &error)) << error;
+  ASSERT_TRUE(choose_target(o, "0x400001", &t, &error));
+  EXPECT_EQ(hack_target::own_window, t.kind);
+
+  hack_options back;
+  ASSERT_TRUE(parse({"--window", "--root", "-window", "-root"}, &back, &error)) << error;
+  ASSERT_TRUE(choose_target(back, nullptr, &t, &error));
+  EXPECT_EQ(hack_target::root_window, t.kind);
+  ASSERT_TRUE(choose_target(back, "0x400001", &t, &error));
+  EXPECT_EQ(hack_target::given_window, t.kind);
+}
+
+TEST(hack_options, XscreensaversCommonOptionsAreTakenNotRefused) {
+  hack_options o;
+  std::string error;
+  ASSERT_TRUE(parse({"-visual", "default", "-install", "--noinstall", "-mono", "-fps", "-no-fps",
+                     "-geometry", "640x360+10+10", "-display", ":7", "-v"},
+                    &o, &error))
+      << error;
+  EXPECT_FALSE(o.show_fps);  // -no-fps after -fps
+  EXPECT_EQ(":7", o.display);
+  EXPECT_TRUE(o.verbose);
+  EXPECT_EQ(16666, o.delay_us);
+  hack_options quiet;
+  ASSERT_TRUE(parse({"--verbose=x"}, &quiet, &error) == false);
+  ASSERT_TRUE(parse({"--verbose"}, &quiet, &error));
+  EXPECT_TRUE(quiet.verbose);
+}
+
+// The usage comes from the same table as the parser: every option it lists
+// is one the parser takes, and the parser's errors name the option.
+TEST(hack_options, UsageListsWhatTheParserTakes) {
+  const std::string usage = hack_usage();
+  for (const char* word : {"-root", "-window", "-window-id ID", "-delay USEC", "-fps", "-no-fps",
+                           "-seed N", "-music", "-soundfont FILE", "-display D", "-verbose, -v",
+                           "-help, -h", "-version", "-visual V", "-geometry G", "-install",
+                           "-noinstall", "-mono"})
+    EXPECT_NE(std::string::npos, usage.find(word)) << word;
+  hack_options o;
+  std::string error;
+  EXPECT_FALSE(parse({"--delay", "soon"}, &o, &error));
+  EXPECT_EQ("-delay needs microseconds from 0 to 10000000", error);
+  EXPECT_FALSE(parse({"-window-id"}, &o, &error));
+  EXPECT_EQ("-window-id needs a window id, decimal or 0x hex", error);
 }
 
 TEST(hack_options, TargetPrefersWindowIdThenOwnWindowThenDaemonThenRoot) {

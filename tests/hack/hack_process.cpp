@@ -20,10 +20,10 @@ hack_process::hack_process(const std::vector<std::string>& args,
     else
       setenv(name.c_str(), value.c_str(), 1);
   }
-  int out = open("/dev/null", O_WRONLY);
+  // Both streams in one file: a quiet hack leaves it empty.
   int err = open(stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (out < 0 || err < 0) _exit(126);
-  dup2(out, 1);
+  if (err < 0) _exit(126);
+  dup2(err, 1);
   dup2(err, 2);
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(ORVANE_HACK_PATH));
@@ -46,13 +46,22 @@ bool hack_process::running() {
   return !reaped_;
 }
 
-bool hack_process::wait_exit(int ms, int* code) {
+bool hack_process::wait_end(int ms) {
   const auto start = std::chrono::steady_clock::now();
   wait_until_true([&] { return !running(); }, ms);
-  if (!reaped_) return false;
-  if (exit_seconds_ < 0)
+  if (reaped_ && exit_seconds_ < 0)
     exit_seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (!WIFEXITED(status_)) return false;
+  return reaped_;
+}
+
+bool hack_process::wait_exit(int ms, int* code) {
+  if (!wait_end(ms) || !WIFEXITED(status_)) return false;
   *code = WEXITSTATUS(status_);
+  return true;
+}
+
+bool hack_process::wait_killed(int ms, int* signal) {
+  if (!wait_end(ms) || !WIFSIGNALED(status_)) return false;
+  *signal = WTERMSIG(status_);
   return true;
 }

@@ -1,5 +1,5 @@
 // The hack as a child process: started with chosen arguments and environment,
-// its standard error kept in a file, its end awaited with a deadline.
+// its standard output and error kept in one file, its end awaited with a deadline.
 #pragma once
 
 #include <sys/types.h>
@@ -21,9 +21,12 @@ class hack_process {
   // Waits up to `ms` for the end; true with the exit code when it exited by
   // itself, false when it is still running or was killed by a signal.
   bool wait_exit(int ms, int* code);
+  // Waits up to `ms` for the end; true with the signal when a signal killed it.
+  bool wait_killed(int ms, int* signal);
   double seconds_to_exit() const { return exit_seconds_; }
 
  private:
+  bool wait_end(int ms);
   pid_t pid_ = -1;
   int status_ = 0;
   bool reaped_ = false;

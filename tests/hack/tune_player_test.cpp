@@ -2,7 +2,11 @@
 // a sound card, and the player's one line when it cannot play.
 #include "tune_player.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -133,6 +137,61 @@ TEST(tune, PlayerWithoutSoundFontPrintsOnlyItsLineAndStaysSilent) {
   EXPECT_FALSE(player.playing());
   player.stop(1000);
   EXPECT_EQ("orvane: music off: cannot load the sound font /nonexistent/gm.sf2\n", err.text());
+}
+
+// One display, one lock: every screen of it shares the file, another display
+// or another user (in /tmp) gets its own.
+TEST(tune, LockFileIsPerUserAndDisplay) {
+  temp_dir runtime;
+  const char* old = getenv("XDG_RUNTIME_DIR");
+  const std::string saved = old ? old : "";
+  setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+  EXPECT_EQ(runtime.path() + "/orvane-tune-:1.lock", tune_lock_path(":1.0"));
+  EXPECT_EQ(tune_lock_path(":1"), tune_lock_path(":1.1"));
+  EXPECT_NE(tune_lock_path(":1"), tune_lock_path(":2"));
+  EXPECT_EQ(runtime.path() + "/orvane-tune-host:10.lock", tune_lock_path("host:10.0"));
+  setenv("XDG_RUNTIME_DIR", "/nonexistent/run", 1);
+  EXPECT_EQ("/tmp/orvane-tune-" + std::to_string(getuid()) + "-:1.lock", tune_lock_path(":1.0"));
+  if (old)
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  else
+    unsetenv("XDG_RUNTIME_DIR");
+}
+
+// While someone holds the tune's lock the player waits, saying so; when the
+// lock is let go it goes on (here to its one line: there is no sound font).
+TEST(tune, PlayerWaitsForTheLockThenTakesOver) {
+  temp_dir dir;
+  const std::string lock = dir.file("tune.lock");
+  const int held = open(lock.c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(0, flock(held, LOCK_EX | LOCK_NB));
+  // Standard error into a file that can be read while the player runs.
+  const std::string log = dir.file("stderr.txt");
+  const int log_fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int saved = dup(2);
+  dup2(log_fd, 2);
+  auto said = [&](const char* text) {
+    return read_file_bytes(log).find(text) != std::string::npos;
+  };
+  tune_player player;
+  player.start(asset_path("music.mid"), "/nonexistent/gm.sf2", lock, true);
+  const bool waited =
+      wait_until_true([&] { return said("another orvane plays the tune"); }, 20000);
+  const bool finished_while_held = player.finished();
+  close(held);
+  const bool finished = wait_until_true([&] { return player.finished(); }, 20000);
+  dup2(saved, 2);
+  close(saved);
+  close(log_fd);
+  EXPECT_TRUE(waited) << read_file_bytes(log);
+  EXPECT_FALSE(finished_while_held);
+  ASSERT_TRUE(finished) << read_file_bytes(log);
+  EXPECT_TRUE(said("orvane: music off: cannot load the sound font")) << read_file_bytes(log);
+  // The player let go of the lock again.
+  const int again = open(lock.c_str(), O_RDWR);
+  EXPECT_EQ(0, flock(again, LOCK_EX | LOCK_NB));
+  close(again);
 }
 
 }  // namespace
