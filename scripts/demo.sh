@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
 # Set up, build, and show the nebula: where a display exists, the saver itself
 # in a window (demo.sh --viewer: the developer viewer instead), otherwise the
-# viewer on a virtual display, writing a few captures.
+# viewer on a virtual display, writing a few captures. demo.sh --web builds
+# the web page instead and serves it on 127.0.0.1, printing its address.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = --web ]; then
+  bash scripts/setup.sh web
+  cmake --preset web >/dev/null
+  cmake --build --preset web
+  echo "demo: serving build/build-web/page; open the address below in a browser (Ctrl+C stops)"
+  exec node scripts/lib/serve-static.js build/build-web/page "${ORVANE_WEB_PORT:-0}"
+fi
 
 bash scripts/setup.sh demo
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

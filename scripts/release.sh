@@ -5,6 +5,7 @@
 #   Orvane-<version>-win32.zip    the same for i686
 #   orvane_<version>_<arch>.deb   Debian package of the saver, the viewer and their data
 #   orvane-<version>.tar.gz       the commit's sources (git archive)
+#   Orvane-<version>-web.zip      the web page (emscripten), to serve as it is
 #   SHA256SUMS                    the checksums of the files above
 #   SHA256SUMS.asc                its detached signature, when given a gpg key
 #
@@ -147,6 +148,25 @@ make_deb() {
   cp "$build/native/package/$deb" "$dist/"
 }
 
+# --- web page ----------------------------------------------------------------------
+# make_web_zip: the page built by emscripten (preset release-web, in web/)
+# with this build's pictures, staged with the commit's file times and zipped
+# like the Windows zips. emcc finds its modules through the preset's NODE_PATH.
+make_web_zip() {
+  local name=Orvane-$version-web
+  local folder=$build/stage/$name
+  cmake -S "$repo" --preset release-web -B "$build/web" &&
+    NODE_PATH=${NODE_PATH:-/usr/share/nodejs} cmake --build "$build/web" || return 1
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  cp "$build/web/page/"{index.html,page.css,page.js,orvane.js,orvane.wasm,orvane.data} "$folder/"
+  cp "$repo/LICENSE" "$folder/LICENSE.txt"
+  sed "s/@VERSION@/$version/" "$repo/packaging/web/README.txt" >"$folder/README.txt"
+  chmod 755 "$folder"
+  chmod 644 "$folder"/*
+  touch -d "@$SOURCE_DATE_EPOCH" "$folder" "$folder"/*
+  make_zip web
+}
 # --- sources, checksums, signature -------------------------------------------------
 # The commit's tracked files; git archive gives them the commit's time, and
 # gzip -n leaves out the name and time of the tar.
@@ -179,6 +199,7 @@ for arch in win64 win32; do
 done
 step "Orvane-$version-setup.exe" make_installer
 step "Debian package" make_deb
+step "Orvane-$version-web.zip" make_web_zip
 if git -C "$repo" rev-parse --verify -q HEAD >/dev/null 2>&1; then
   step "orvane-$version.tar.gz" make_source
   [[ -z $(git -C "$repo" status --porcelain --untracked-files=no) ]] ||

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what Orvane needs on Debian 12. Usage: setup.sh demo|test|release
+# Installs what Orvane needs on Debian 12. Usage: setup.sh demo|test|release|web
 # As root it installs the missing packages with apt-get; otherwise it names
 # them and uses sudo when that works without a password.
 set -euo pipefail
@@ -17,6 +17,17 @@ if [ "$profile" = test ]; then
   # The tune through a live sound server: PulseAudio with a null sink, recorded back.
   packages+=(pulseaudio pulseaudio-utils)
 fi
+# The web page (demo.sh --web, its release zip): Debian's emscripten, whose
+# compiler runs on Node.js; its tests drive Debian's Chromium through
+# playwright-core, installed from package-lock.json into node_modules/.
+if [ "$profile" = web ] || [ "$profile" = test ] || [ "$profile" = release ]; then
+  packages+=(emscripten nodejs)
+  # Node.js from elsewhere than Debian brings npm itself.
+  command -v npm >/dev/null || packages+=(npm)
+fi
+if [ "$profile" = test ]; then
+  packages+=(chromium)
+fi
 # Release files (release.sh): cross compilers, installer maker, zip, Debian
 # packaging, and the signing tools it uses when given a certificate or key.
 if [ "$profile" = test ] || [ "$profile" = release ]; then
@@ -32,13 +43,29 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+# npm ci for the web tests, after the packages: once, and again when the lock changes.
+node_modules() {
+  [ "$profile" = test ] || return 0
+  local repo lock stamp
+  repo=$(cd "$(dirname "$0")/.." && pwd)
+  lock=$repo/package-lock.json
+  stamp=$repo/node_modules/.orvane-lock
+  if [ -f "$stamp" ] && cmp -s "$lock" "$stamp"; then return 0; fi
+  echo "setup: npm ci (playwright-core for the web tests)"
+  (cd "$repo" && npm ci --no-audit --no-fund --loglevel=error) && cp "$lock" "$stamp"
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  node_modules
+  exit
+fi
 
 echo "setup: installing ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
-  apt_get=(apt-get)
+  apt_get=(apt-get -o DPkg::Lock::Timeout=600)
 elif sudo -n true 2>/dev/null; then
-  apt_get=(sudo -n apt-get)
+  apt_get=(sudo -n apt-get -o DPkg::Lock::Timeout=600)
 else
   echo "setup: these Debian packages are missing: ${missing[*]}" >&2
   echo "setup: install them as root (apt-get install ${missing[*]}) and run this again" >&2
@@ -47,3 +74,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${apt_get[@]}" update -qq
 "${apt_get[@]}" install -y -qq "${missing[@]}" </dev/null
+node_modules

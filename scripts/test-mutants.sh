@@ -76,6 +76,9 @@ run_suite() {
     windows)
       (cd "$copy" && bash scripts/test-windows.sh "$build")
       ;;
+    web)
+      (cd "$copy" && bash scripts/test-web.sh)
+      ;;
     *)
       echo "unknown suite [$1]"
       return 2

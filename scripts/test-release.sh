@@ -119,7 +119,7 @@ zips_name_syswow64() {
 check "the read-me says where a 32-bit saver goes on 64-bit Windows" zips_name_syswow64
 
 # --- checksums, sources, signatures --------------------------------------------------
-release_names=("${setup##*/}" "${zip32##*/}" "${zip64##*/}" "${deb##*/}" "${source_tar##*/}")
+release_names=("${setup##*/}" "${zip32##*/}" "${zip64##*/}" "${deb##*/}" "${source_tar##*/}" "Orvane-$version-web.zip")
 # Every release file listed once, and every sum right.
 checksums_hold() {
   diff <(printf '%s\n' "${release_names[@]}" | LC_ALL=C sort) <(awk '{ print $2 }' "$1/SHA256SUMS" | LC_ALL=C sort) ||
@@ -210,6 +210,22 @@ check "throw-away code-signing certificate and gpg key" make_throwaway_keys
 check "release.sh signs with them" signed_release
 check "every signature verifies: setup, both savers, SHA256SUMS" signatures_verify
 check "a file changed by one byte fails verification" one_byte_fails
+
+# --- the web page's zip --------------------------------------------------------------
+# web_zip_holds: the folder's exact list, a read-me with the version, a page
+# that links this version's setup and Debian package (beside its folder, as
+# in the release), and that page in headless Chromium drawing the nebula.
+web_zip_holds() {
+  local zip=$dist/Orvane-$version-web.zip folder=Orvane-$version-web out=$work/zip-web
+  diff <(printf '%s\n' "$folder/" "$folder/"{LICENSE.txt,README.txt,index.html,orvane.data,orvane.js,orvane.wasm,page.css,page.js} |
+    LC_ALL=C sort) <(unzip -Z1 "$zip" | LC_ALL=C sort) || return 1
+  unzip -q -o "$zip" -d "$out" || return 1
+  grep -q "Orvane $version" "$out/$folder/README.txt" || { echo "read-me without the version"; return 1; }
+  grep -qF "href=\"../${setup##*/}\"" "$out/$folder/index.html" &&
+    grep -qF "href=\"../${deb##*/}\"" "$out/$folder/index.html" || { echo "the page links other files"; return 1; }
+  node "$repo/tests/web/page_test.js" "$work/web-shots" "$out/$folder"
+}
+check "web zip: files, read-me, links to this version's files, the page in Chromium" web_zip_holds
 
 # --- the installer under wine --------------------------------------------------------
 xvfb_pid=

@@ -38,6 +38,7 @@ count "sanitizer tests" bash "$root/scripts/test-sanitizers.sh"
 count "soak" bash "$root/scripts/soak.sh"
 count "fuzzing" bash "$root/scripts/test-fuzz.sh" 20
 count "windows" bash "$root/scripts/test-windows.sh" "$root/build"
+count "web page" bash "$root/scripts/test-web.sh"
 count "release" bash "$root/scripts/test-release.sh"
 
 checks_report suites

@@ -1,0 +1,81 @@
+// Starts the nebula on the page, or says plainly why it cannot. The page's
+// address may ask for a star field (?seed=N) and the frame rate (?fps).
+(function () {
+  'use strict';
+  const params = new URLSearchParams(location.search);
+  const canvas = document.getElementById('canvas');
+  const problem = document.getElementById('problem');
+  const rate = document.getElementById('rate');
+  // What tests and curious visitors can read: frames drawn so far.
+  const state = (window.orvane = { frames: 0, problem: null });
+
+  function unable(text) {
+    state.problem = text;
+    problem.textContent = text;
+    problem.hidden = false;
+    canvas.hidden = true;
+    document.getElementById('full-screen').hidden = true;
+  }
+
+  function webglWorks() {
+    try {
+      const probe = document.createElement('canvas');
+      return !!(window.WebGLRenderingContext && probe.getContext('webgl'));
+    } catch (e) {
+      return false;
+    }
+  }
+
+  // Whatever fails in the program or its download (a missing orvane.data)
+  // ends up here: say it rather than leave a black page.
+  window.addEventListener('error', function (event) {
+    unable('The nebula could not go on: ' + event.message);
+  });
+
+  document.getElementById('full-screen').addEventListener('click', function () {
+    if (document.fullscreenElement) document.exitFullscreen();
+    else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen();
+  });
+
+  if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
+    unable('This browser cannot run WebAssembly, so the nebula cannot be shown here. ' +
+           'Any current browser can; the downloads below work either way.');
+    return;
+  }
+  if (!webglWorks()) {
+    unable('WebGL is turned off or missing in this browser, so the nebula cannot be shown ' +
+           'here. Turn on hardware acceleration or try another browser; the downloads below ' +
+           'work either way.');
+    return;
+  }
+
+  let seed = String(Math.floor(Date.now() / 1000) % 4294967296);
+  const asked = params.get('seed');
+  if (asked !== null) {
+    if (/^[0-9]{1,10}$/.test(asked) && Number(asked) < 4294967296) seed = asked;
+    else console.warn('orvane: ?seed= takes a whole number from 0 to 4294967295; using the clock');
+  }
+  const args = ['--seed', seed];
+  if (params.has('fps')) args.push('--fps');
+
+  window.Module = {
+    canvas: canvas,
+    arguments: args,
+    // The core's progress lines are for developers; its error lines stay.
+    print: function () {},
+    printErr: function (text) { console.warn(text); },
+    showRate: function (text) { rate.textContent = text; rate.hidden = false; },
+    frameDrawn: function (count) {
+      state.frames = count;
+      canvas.dispatchEvent(new CustomEvent('orvane-frame', { detail: count }));
+    },
+    unable: unable,
+    onAbort: function (what) { unable('The nebula stopped: ' + what); },
+    // The core ends the program only when it cannot go on (a missing picture).
+    onExit: function (code) { unable('The nebula stopped (exit code ' + code + '); the console says why.'); },
+  };
+  const script = document.createElement('script');
+  script.src = 'orvane.js';
+  script.onerror = function () { unable('The nebula\'s program (orvane.js) could not be loaded.'); };
+  document.body.appendChild(script);
+})();

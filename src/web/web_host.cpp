@@ -1,0 +1,75 @@
+// The web page's host: the scene on the page's canvas through emscripten's
+// GLUT context, one frame per animation frame, reshaped whenever the canvas's
+// size on the page changes. The page (page.js) passes the seed and the
+// frame-rate switch as command-line arguments and shows what it is told.
+#include <GL/glut.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "fps_label.h"
+#include "main.h"
+
+namespace {
+
+bool show_fps = false;
+int canvas_width = 0;
+int canvas_height = 0;
+
+// The drawing buffer follows the canvas's size on the page, in device
+// pixels. Asked before every frame, so a resized window, full screen or a
+// turned phone all show up in the next frame.
+void fit_canvas() {
+  double css_width = 0, css_height = 0;
+  emscripten_get_element_css_size("#canvas", &css_width, &css_height);
+  const double ratio = emscripten_get_device_pixel_ratio();
+  int width = static_cast<int>(css_width * ratio + 0.5);
+  int height = static_cast<int>(css_height * ratio + 0.5);
+  if (width < 1) width = 1;
+  if (height < 1) height = 1;
+  if (width == canvas_width && height == canvas_height) return;
+  canvas_width = width;
+  canvas_height = height;
+  emscripten_set_canvas_element_size("#canvas", width, height);
+  scene_reshape(width, height);
+}
+
+// The browser has no GL fonts: the rate goes into the page's own label.
+void show_rate_text(float, float, const char* text) {
+  EM_ASM({ Module.showRate(UTF8ToString($0)); }, text);
+}
+
+void frame() {
+  fit_canvas();
+  fps_tick();
+  scene_draw();
+  if (show_fps) draw_fps_label(show_rate_text);
+  EM_ASM({ Module.frameDrawn($0); }, scene_state.frame_count);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  unsigned seed = static_cast<unsigned>(time(nullptr));
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "--seed") == 0 && i + 1 < argc)
+      seed = static_cast<unsigned>(strtoul(argv[++i], nullptr, 10));
+    else if (strcmp(argv[i], "--fps") == 0)
+      show_fps = true;
+  }
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+  if (!glutCreateWindow("Orvane")) {
+    EM_ASM({ Module.unable("WebGL would not start here, so the nebula cannot be shown."); });
+    return 1;
+  }
+  srand(seed);
+  scene_init();
+  fit_canvas();
+  emscripten_set_main_loop(frame, 0, 0);
+  return 0;
+}
