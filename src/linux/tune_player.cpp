@@ -136,7 +136,8 @@ tune_player::tune_player() : state_(std::make_shared<shared>()) {}
 
 tune_player::~tune_player() { stop(500); }
 
-void tune_player::start(const std::string& tune, const std::string& sound_font) {
+void tune_player::start(const std::string& tune, const std::string& sound_font,
+                        const std::string& wav_file) {
   {
     std::lock_guard<std::mutex> hold(state_->lock);
     state_->stop_requested = false;
@@ -146,7 +147,7 @@ void tune_player::start(const std::string& tune, const std::string& sound_font) 
   // The thread holds its own reference: if it is still stuck in the sound
   // system when we give up waiting, it outlives this object safely.
   std::shared_ptr<shared> st = state_;
-  std::thread([st, tune, sound_font] {
+  std::thread([st, tune, sound_font, wav_file] {
     std::string error;
     tune_synth* s = tune_open(tune, sound_font, -1, 0, &error);
     fluid_audio_driver_t* driver = nullptr;
@@ -154,6 +155,10 @@ void tune_player::start(const std::string& tune, const std::string& sound_font) 
       std::unique_lock<std::mutex> hold(st->lock);
       if (!st->stop_requested) {
         hold.unlock();
+        if (!wav_file.empty()) {
+          fluid_settings_setstr(s->settings, "audio.driver", "file");
+          fluid_settings_setstr(s->settings, "audio.file.name", wav_file.c_str());
+        }
         driver = new_fluid_audio_driver(s->settings, s->synth);
         if (!driver) error = "no audio output could be opened";
       }
