@@ -42,9 +42,10 @@ esac
 exec </dev/null
 
 bash scripts/setup.sh test || exit 1
-# The Windows suite runs Orvane.scr and its tests under wine.
+# The Windows suite runs Orvane.scr and its tests under wine's 64-bit loader,
+# which Debian keeps outside the PATH.
 have_wine=0
-command -v wine64 >/dev/null 2>&1 && have_wine=1
+if [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null 2>&1; then have_wine=1; fi
 if [ "$suite_wanted" = windows ] && [ $have_wine -eq 0 ]; then
   echo "$0: --suite windows needs wine64, which is not installed" >&2
   exit 1
