@@ -157,7 +157,8 @@ std::string tune_lock_path(const char* display) {
 }
 
 void tune_player::start(const std::string& tune, const std::string& sound_font,
-                        const std::string& lock_path, bool verbose) {
+                        const std::string& lock_path, bool verbose,
+                        const std::string& wav_file) {
   {
     std::lock_guard<std::mutex> hold(state_->lock);
     state_->stop_requested = false;
@@ -167,7 +168,7 @@ void tune_player::start(const std::string& tune, const std::string& sound_font,
   // The thread holds its own reference: if it is still stuck in the sound
   // system when we give up waiting, it outlives this object safely.
   std::shared_ptr<shared> st = state_;
-  std::thread([st, tune, sound_font, lock_path, verbose] {
+  std::thread([st, tune, sound_font, lock_path, verbose, wav_file] {
     // The lock is ours until this thread ends (or the process does): closing
     // the file lets a waiting player on the same display take over.
     int lock_fd = -1;
@@ -193,6 +194,10 @@ void tune_player::start(const std::string& tune, const std::string& sound_font,
       std::unique_lock<std::mutex> hold(st->lock);
       if (!st->stop_requested) {
         hold.unlock();
+        if (!wav_file.empty()) {
+          fluid_settings_setstr(s->settings, "audio.driver", "file");
+          fluid_settings_setstr(s->settings, "audio.file.name", wav_file.c_str());
+        }
         driver = new_fluid_audio_driver(s->settings, s->synth);
         if (!driver) error = "no audio output could be opened";
       }

@@ -34,8 +34,11 @@ class tune_player {
   ~tune_player();  // stops as stop(500) does
   // An empty `lock_path` plays without asking anyone; `verbose` says on
   // standard error when it waits for the lock and when it starts to play.
+  // With `wav_file`, the sound goes at its real pace into that WAV file
+  // instead of the sound card, so that the live loop can be heard by a test.
   void start(const std::string& tune, const std::string& sound_font,
-             const std::string& lock_path = "", bool verbose = false);
+             const std::string& lock_path = "", bool verbose = false,
+             const std::string& wav_file = std::string());
   // Asks the player to stop and waits up to `wait_ms` for it to let go of the
   // audio output; a player still stuck in the sound system is left behind.
   void stop(int wait_ms);

@@ -51,6 +51,10 @@ uint32_t le32(const std::string& b, size_t at) {
          uint32_t(uint8_t(b[at + 3])) << 24;
 }
 uint16_t le16(const std::string& b, size_t at) { return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8; }
+uint32_t be32(const std::string& b, size_t at) {
+  return uint32_t(uint8_t(b[at])) << 24 | uint8_t(b[at + 1]) << 16 | uint8_t(b[at + 2]) << 8 |
+         uint8_t(b[at + 3]);
+}
 
 // A 16-bit PCM RIFF file, chunk by chunk.
 bool read_wav(const std::string& path, wav* out) {
@@ -122,6 +126,21 @@ TEST(tune, MissingSoundFontOrTuneIsOneReasonNotACrash) {
   error.clear();
   EXPECT_EQ(nullptr, tune_open(dir.file("cut.mid"), kSoundFont, 1, kRate, &error));
   EXPECT_NE(std::string::npos, error.find("as a MIDI file")) << error;
+
+  // Whole chunks, but one track short of what the header promises; and the
+  // same count with a chunk that is not a track among them.
+  size_t last = 14;
+  for (size_t at = 14; at + 8 <= whole.size(); at += 8 + be32(whole, at + 4)) last = at;
+  ASSERT_EQ("MTrk", whole.substr(last, 4));
+  write_file_bytes(dir.file("short.mid"), whole.substr(0, last));
+  std::string alien = whole;
+  alien.replace(last, 4, "XTrk");
+  write_file_bytes(dir.file("alien.mid"), alien);
+  for (const char* name : {"short.mid", "alien.mid"}) {
+    error.clear();
+    EXPECT_EQ(nullptr, tune_open(dir.file(name), kSoundFont, 1, kRate, &error)) << name;
+    EXPECT_EQ("cannot read the tune " + dir.file(name) + " as a MIDI file", error);
+  }
 
   // A file that is not a sound font at all.
   error.clear();
@@ -195,3 +214,44 @@ TEST(tune, PlayerWaitsForTheLockThenTakesOver) {
 }
 
 }  // namespace
+
+namespace {
+
+// One second of tune: a short drum hit at its start, then rest until the end
+// of the track. 120 beats a minute, 480 ticks a beat.
+std::string one_second_tune() {
+  const std::string events = std::string("\x00\x99\x26\x64", 4) +  // snare on
+                             std::string("\x60\x89\x26\x40", 4) +  // off 96 ticks later
+                             std::string("\x86\x60\xff\x2f\x00", 5);  // end at 960
+  std::string track = "MTrk";
+  for (int shift : {24, 16, 8, 0}) track += static_cast<char>(events.size() >> shift);
+  return std::string("MThd\0\0\0\x06\0\0\0\x01\x01\xe0", 14) + track + events;
+}
+
+}  // namespace
+
+// The saver's own player, live: the tune starts again whenever it ends, for as
+// long as the saver runs.
+TEST(tune, LivePlayerLoopsTheTuneUntilStopped) {
+  temp_dir dir;
+  write_file_bytes(dir.file("beat.mid"), one_second_tune());
+  const std::string out = dir.file("live.wav");
+  tune_player player;
+  player.start(dir.file("beat.mid"), kSoundFont, "", false, out);
+  ASSERT_TRUE(wait_until_true([&] { return player.playing() || player.finished(); }, 30000));
+  ASSERT_TRUE(player.playing());
+  // 44100 frames a second, two 16-bit channels: wait for four seconds of sound.
+  ASSERT_TRUE(wait_until_true([&] { return read_file_bytes(out).size() > 4u * 44100 * 4; }, 60000));
+  player.stop(10000);
+  ASSERT_TRUE(player.finished());
+  wav live;
+  ASSERT_TRUE(read_wav(out, &live));
+  ASSERT_GE(live.seconds(), 4.0);
+  // Every second opens with the hit and falls quiet before the next one.
+  const double hit = live.rms(0, 0.2);
+  EXPECT_GT(hit, 0.002);
+  for (int pass = 1; pass < 4; ++pass) {
+    EXPECT_GT(live.rms(pass, pass + 0.2), 0.3 * hit) << pass;
+    EXPECT_LT(live.rms(pass - 0.2, pass - 0.02), 0.3 * hit) << pass;
+  }
+}

@@ -367,11 +367,20 @@ TEST_F(scene_test, reshape_follows_the_window_and_survives_zero_height) {
   GLfloat p[16];
   glGetFloatv(GL_PROJECTION_MATRIX, p);
   for (float v : p) EXPECT_TRUE(std::isfinite(v));
+  EXPECT_EQ(p[0], p[5]) << "no height: a square aspect";
   EXPECT_EQ(scene_state.window_height, 0);
   scene_reshape(640, 360);
   glGetFloatv(GL_PROJECTION_MATRIX, p);
   EXPECT_NEAR(p[5], 1.0f, 1e-6);          // 90 degrees: cot(45) = 1
   EXPECT_NEAR(p[0], 360.0f / 640.0f, 1e-6);
+  // The whole matrix: a plain perspective (no shear, no shift) whose depth
+  // range runs from 1 unit in front of the eye (NDC -1) to 65536 (NDC +1).
+  for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 12, 13, 15}) EXPECT_EQ(p[i], 0.0f) << i;
+  EXPECT_EQ(p[11], -1.0f);
+  const auto depth = [&](double z) { return (p[10] * z + p[14]) / (p[11] * z + p[15]); };
+  EXPECT_NEAR(depth(-1.0), -1.0, 1e-4);
+  EXPECT_NEAR(depth(-65536.0), 1.0, 1e-5);
+  EXPECT_LT(depth(-0.9), -1.0) << "nearer than one unit is cut";
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2], 640);

@@ -68,6 +68,26 @@ TEST_F(settings_test, a_long_line_is_read_as_several_pieces) {
   EXPECT_TRUE(r.flag);
   r = read_flag(std::string(250, 'x') + " FullScreen 1\n");
   EXPECT_EQ(r.status, 1);
+  // A comment is skipped one read at a time: what runs past the first 255
+  // characters is a line of its own.
+  r = read_flag("#" + std::string(254, 'x') + "FullScreen 1\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.flag);
+  r = read_flag("#" + std::string(253, 'x') + "FullScreen 1\n");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(settings_test, a_hash_in_the_first_column_hides_even_a_key_spelt_with_it) {
+  write("#Size 5\n #Size 7\n");
+  int value = 3;
+  stream_capture out(1), err(2);
+  // The comment line is skipped; the indented one is a line whose key is "#Size".
+  EXPECT_EQ(read_config_int(path.c_str(), "#Size", &value), 0);
+  EXPECT_EQ(value, 7);
+  write("#Size 5\n");
+  value = 3;
+  EXPECT_EQ(read_config_int(path.c_str(), "#Size", &value), 1);
+  EXPECT_EQ(value, 3);
 }
 
 TEST_F(settings_test, missing_file_reports_on_the_readers_streams) {

@@ -2,6 +2,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -9,8 +10,10 @@
 
 #include "gl_test_env.h"
 #include "main.h"
+#include "tools/logo.h"
 #include "viewer_input.h"
 #include "viewer_options.h"
+#include "viewer_scenes.h"
 
 namespace {
 
@@ -142,4 +145,84 @@ TEST(viewer_keys, CapturesWaitForTheNextFrameOthersActAtOnce) {
   std::filesystem::current_path(old_dir);
   scene_state.fps_enabled = fps;
   scene_state.frame_count = frame;
+}
+
+namespace {
+
+std::vector<GLfloat> projection() {
+  std::vector<GLfloat> p(16);
+  glGetFloatv(GL_PROJECTION_MATRIX, p.data());
+  return p;
+}
+
+}  // namespace
+
+// The gallery looks through a narrower lens than the nebula; the logo through
+// an orthographic box 10 units high that keeps the window's aspect.
+TEST(viewer_scenes, GalleryAndLogoViewsReadBackWhole) {
+  gallery_reshape(640, 360);
+  std::vector<GLfloat> p = projection();
+  const double cot20 = 1.0 / std::tan(20.0 * M_PI / 180.0);
+  EXPECT_NEAR(cot20, p[5], 1e-5);
+  EXPECT_NEAR(cot20 * 360.0 / 640.0, p[0], 1e-5);
+  EXPECT_NEAR(-101.0 / 99.0, p[10], 1e-5);  // depth from 1 to 100 units
+  EXPECT_NEAR(-200.0 / 99.0, p[14], 1e-5);
+  EXPECT_EQ(640, scene_state.window_width);
+
+  logo_reshape(640, 360);
+  p = projection();
+  const std::vector<GLfloat> ortho = {360.0f / 3200.0f, 0, 0, 0, 0, 0.2f, 0, 0,
+                                      0, 0, -0.2f, 0, 0, 0, 0, 1};
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(ortho[i], p[i], 1e-6) << i;
+  logo_reshape(640, 0);  // no aspect: the last view stays
+  EXPECT_EQ(p, projection());
+  EXPECT_EQ(0, scene_state.window_height);
+  scene_reshape(640, 360);
+}
+
+TEST(viewer_scenes, LogoCardShowsThePictureUpright) {
+  reset_drawing_state();
+  // A picture whose first row (its top, as the loaders store it) is red and
+  // whose second is green.
+  const unsigned char rows[2][2][3] = {{{255, 0, 0}, {255, 0, 0}}, {{0, 255, 0}, {0, 255, 0}}};
+  glGenTextures(1, &logo_texture);
+  glBindTexture(GL_TEXTURE_2D, logo_texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, rows);
+  for (GLenum p : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER})
+    glTexParameteri(GL_TEXTURE_2D, p, GL_NEAREST);
+  make_logo_list();
+  logo_reshape(640, 360);
+  logo_position[0] = logo_position[1] = 0.0f;
+  logo_draw();
+  // The card spans 3 of the view's 10 units in height, around the middle.
+  unsigned char top[3], bottom[3];
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(320, 180 + 40, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, top);
+  glReadPixels(320, 180 - 40, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, bottom);
+  EXPECT_EQ(255, top[0]);
+  EXPECT_EQ(0, top[1]);
+  EXPECT_EQ(0, bottom[0]);
+  EXPECT_EQ(255, bottom[1]);
+  std::vector<GLfloat> texture(16);
+  glGetFloatv(GL_TEXTURE_MATRIX, texture.data());
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(i % 5 == 0 ? 1.0f : 0.0f, texture[i]) << i;
+  glDeleteLists(logo_list, 1);
+  glDeleteTextures(1, &logo_texture);
+  scene_reshape(640, 360);
+}
+
+TEST(viewer_scenes, GalleryStandsOnItsDarkBlueGround) {
+  reset_drawing_state();
+  gallery_init();
+  gallery_reshape(640, 360);
+  gallery_draw();
+  unsigned char corner[3] = {};
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, corner);
+  EXPECT_NEAR(20, corner[0], 2);
+  EXPECT_NEAR(20, corner[1], 2);
+  EXPECT_NEAR(31, corner[2], 2);
+  scene_reshape(640, 360);
+  glClearColor(0, 0, 0, 0);
 }

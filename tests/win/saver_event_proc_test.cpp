@@ -121,6 +121,13 @@ TEST_F(SaverEventProc, CreationLeavesAContextATimerAndAnOrthographicView) {
   EXPECT_EQ(0.0f, clear[0] + clear[1] + clear[2]);
   EXPECT_EQ(1.0f, clear[3]);
   EXPECT_TRUE(IsWindow(static_cast<HWND>(scene_state.media_window)));
+  // Frames are drawn behind the scenes and swapped in whole.
+  HDC dc = GetDC(window);
+  PIXELFORMATDESCRIPTOR format = {};
+  ASSERT_TRUE(DescribePixelFormat(dc, GetPixelFormat(dc), sizeof format, &format));
+  EXPECT_TRUE(format.dwFlags & PFD_DOUBLEBUFFER);
+  EXPECT_TRUE(format.dwFlags & PFD_SUPPORT_OPENGL);
+  ReleaseDC(window, dc);
 
   MSG tick;
   DWORD start = GetTickCount();
