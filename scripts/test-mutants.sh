@@ -13,7 +13,7 @@
 # A fault whose "-" text does not occur exactly once in its file is a broken
 # entry: reported, and not counted as caught. A fault that breaks the build
 # counts as caught and is listed apart. Exit code 0 when every fault is caught.
-set -uo pipefail
+set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 list=$root/tests/mutants.txt
@@ -30,6 +30,7 @@ done
 exec </dev/null
 
 bash scripts/setup.sh test || exit 1
+source scripts/lib/display.sh
 
 copy=$scratch/src
 build=$scratch/build
@@ -70,7 +71,7 @@ build_native() {
 run_suite() {
   case $1 in
     native)
-      (cd "$build" && xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
+      (cd "$build" && with_display 1280x720x24 \
         ctest -j2 --stop-on-failure --timeout 120 --no-tests=error --output-on-failure)
       ;;
     windows)
@@ -138,7 +139,8 @@ for i in "${!headings[@]}"; do
     echo "[$n] BROKEN  $heading"
     continue
   fi
-  IFS= read -r -d '' content <"$copy/$file"
+  # read stops at the end of the file, with status 1.
+  IFS= read -r -d '' content <"$copy/$file" || true
   rest=${content//"$m"/}
   count=$(((${#content} - ${#rest}) / ${#m}))
   if [ "$count" -ne 1 ]; then
@@ -158,13 +160,13 @@ for i in "${!headings[@]}"; do
   else
     caught=$((caught + 1))
     first=$(grep -m1 -E 'Test +#[0-9]+: .*(\*\*\*|Failed|Not Run)' "$log/$n-$suite.log" |
-      sed 's/.*Test *#[0-9]*: \([^ ]*\).*/\1/')
+      sed 's/.*Test *#[0-9]*: \([^ ]*\).*/\1/') || true
     echo "[$n] caught  $heading${first:+  (by $first)}  ($(($(date +%s) - start)) s)"
   fi
   restore "$file"
 done
 # Leave the copy's build matching the tree.
-build_native >/dev/null 2>&1
+build_native >/dev/null 2>&1 || echo "mutants: the copy no longer builds unchanged"
 
 echo
 if [ ${#build_breaks[@]} -gt 0 ]; then
