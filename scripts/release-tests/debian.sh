@@ -33,11 +33,10 @@ lintian_clean() {
 check "lintian -I --pedantic reports nothing" lintian_clean
 # No file names the folders it was built in, which a second clone would not share.
 path_free() {
-  local deb_root=$part_dir/deb-root found zips=()
+  local deb_root=$part_dir/deb-root found win64 win32
   rm -rf "$deb_root" && dpkg-deb -x "$deb" "$deb_root" || return 1
-  zips+=("$(unzip_release win64 "$part_dir/zip-win64")") && zips+=("$(unzip_release win32 "$part_dir/zip-win32")") ||
-    return 1
-  found=$(grep -rlaF -e "$repo" -e "$build" "$deb_root" "${zips[@]}") && {
+  win64=$(unzip_release win64 "$part_dir/zip-win64") && win32=$(unzip_release win32 "$part_dir/zip-win32") || return 1
+  found=$(grep -rlaF -e "$repo" -e "$build" "$deb_root" "$win64" "$win32") && {
     echo "build paths in: $found"
     return 1
   }

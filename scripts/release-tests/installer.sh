@@ -139,10 +139,14 @@ installed_saver_runs() {
   local elsewhere=$part_dir/elsewhere
   mkdir -p "$elsewhere"
   rm -f "$saver_rc"
-  (cd "$elsewhere" && timeout -k 10 300 "$wine" "$installed_saver" /s >"$part_dir/saver.out" 2>"$part_dir/saver.err"
-    echo $? >"$saver_rc") &
+  (
+    cd "$elsewhere" || exit
+    status=0
+    timeout -k 10 300 "$wine" "$installed_saver" /s >"$part_dir/saver.out" 2>"$part_dir/saver.err" || status=$?
+    echo $status >"$saver_rc"
+  ) &
   saver_pid=$!
-  nebula_figures=no picture corner=
+  nebula_figures="no picture yet" corner=
   if ! wait_until 120 saver_lit; then
     echo "no nebula on the screen: $nebula_figures, dark corner ${corner:-?} per mille lit"
     pnmtopng "$saver_shot" >"${saver_shot%.ppm}.png" 2>/dev/null
