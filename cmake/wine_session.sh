@@ -7,21 +7,19 @@
 #   wine_session.sh expect-exit CODE STATE_DIR LOADER PROGRAM ARGS
 #                                                      passes when the program ends with CODE
 #   wine_session.sh stop STATE_DIR                     ends the display and the wine server
-set -uo pipefail
+set -euo pipefail
 exec </dev/null
 
 command=${1:-}
 shift || true
 
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/display.sh"
+
 # Everything wine needs, for a session whose files are in $1 and loader is $2.
 session_env() {
   state=$1
-  export WINEPREFIX=$state/wineprefix
-  export WINEDEBUG=-all
-  export WINELOADER=$2
-  case $(basename "$2") in wine64) export WINEARCH=win64 ;; *) export WINEARCH=win32 ;; esac
-  wineserver=$(dirname "$2")/wineserver
-  [[ -x $wineserver ]] || wineserver=$(command -v wineserver || echo wineserver)
+  wine_use "$state/wineprefix" "$2"
 }
 
 display_alive() {
@@ -48,39 +46,20 @@ start() {
   fi
 
   if ! display_alive; then
-    local n display=
-    for n in $(seq 100 199); do
-      if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then display=:$n; break; fi
-    done
-    [[ -n $display ]] || { echo "no free X display" >&2; return 1; }
-    # Detached, so that ctest does not wait for the display as for a child.
-    setsid Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >>"$log" 2>&1 &
-    echo $! >"$state/xvfb.pid"
-    echo "$display" >"$state/display"
-    local waited
-    for waited in $(seq 100); do
-      [[ -e /tmp/.X11-unix/X${display#:} ]] && break
-      sleep 0.1
-    done
-    display_alive || { echo "Xvfb did not start on $display (log: $log)" >&2; return 1; }
+    # The display outlives this script: the session's stop ends it.
+    display_start 1024x768x24 >>"$log" 2>&1 || { echo "Xvfb did not start (log: $log)" >&2; return 1; }
+    echo "$display_pid" >"$state/xvfb.pid"
+    echo "$DISPLAY" >"$state/display"
   fi
   export DISPLAY=$(cat "$state/display")
 
   # The wine processes go on after this one: their output goes to the log,
   # not to ctest, which would wait for them.
   {
-    if [[ ! -f $WINEPREFIX/system.reg ]]; then
-      # No installer dialogs for components we never use: they would block a headless run.
-      WINEDLLOVERRIDES="mscoree,mshtml=" timeout -k 10 300 "$WINELOADER" wineboot -i || return 1
-      timeout -k 10 120 "$wineserver" -w || return 1
-    fi
     # One server for the whole run, instead of one per test.
-    "$wineserver" -p || true  # fails only when a server runs already
-    # A crash must end the process, not wait for someone to close a dialog.
-    timeout -k 10 60 "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
-      /t REG_DWORD /d 0 /f || return 1
+    wine_prefix_ready --persistent || return 1
     # Leftovers of an interrupted run.
-    timeout -k 10 60 "$WINELOADER" reg delete 'HKCU\Software\Wine\AppDefaults\Orvane.scr' /f
+    timeout -k 10 60 "$WINELOADER" reg delete 'HKCU\Software\Wine\AppDefaults\Orvane.scr' /f || true
     local install="$WINEPREFIX/drive_c/Program Files/Orvane"
     mkdir -p "$install" && rm -f "$install"/*.hidden &&
       cp "$assets/supernova.ppm" "$assets/Orvane.ppm" "$assets/music.mid" "$install/"
@@ -110,10 +89,10 @@ stop() {
   state=$1
   if [[ -f $state/loader ]]; then
     session_env "$state" "$(cat "$state/loader")"
-    timeout -k 5 30 "$wineserver" -k >/dev/null 2>&1
+    wine_server_end
   fi
   if [[ -f $state/xvfb.pid ]]; then
-    kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
   fi
   rm -f "$state/display" "$state/xvfb.pid" "$state/loader"
   return 0

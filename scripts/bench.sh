@@ -5,7 +5,7 @@
 # whether every benchmark ran (non-zero when one could not).
 #
 #   scripts/bench.sh [benchmark options]    e.g. --benchmark_filter=Frame
-set -uo pipefail
+set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh test </dev/null || exit 1
@@ -17,9 +17,9 @@ log=build-bench/bench.txt
 # 1920 x 1080 frames and captures need a screen at least that large.
 # The table comes on the standard error; the code's own debug lines, some
 # printed before main, on the standard output, which is dropped.
+status=0
 with_display 1920x1200x24 build-bench/tests/bench/orvane_bench "$@" </dev/null 2>&1 >/dev/null |
-  tee "$log"
-status=${PIPESTATUS[0]}
+  tee "$log" || status=$?
 if [ "$status" -ne 0 ] || grep -q "ERROR OCCURRED" "$log"; then
   echo "bench: FAILED (a benchmark could not run; see above)"
   exit 1

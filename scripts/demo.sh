@@ -30,12 +30,13 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec build/src/linux/orvane -window "$@"
 fi
 
+source scripts/lib/display.sh
 out=$PWD/build/captures
 mkdir -p "$out"
 echo "demo: no display here; drawing off screen on a virtual display"
 for frames in 100 1600 3200; do
   ppm=$out/nebula_$frames.ppm
-  xvfb-run -a -s "-screen 0 1280x720x24" "$viewer" --seed 1 --frames "$frames" --capture "$ppm" \
+  with_display 1280x720x24 "$viewer" --seed 1 --frames "$frames" --capture "$ppm" \
     >/dev/null
   if command -v pnmtopng >/dev/null; then
     pnmtopng "$ppm" >"${ppm%.ppm}.png" 2>/dev/null && rm "$ppm" && ppm=${ppm%.ppm}.png

@@ -6,7 +6,7 @@
 # differ by less than 1 MiB.
 #
 #   scripts/soak.sh [FRAMES]     default 20000 (at least 1001)
-set -uo pipefail
+set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 frames=${1:-20000}
@@ -32,14 +32,14 @@ start=$(date +%s)
 # growth we look for. Use after free is the asan test suite's part, where the
 # quarantine is on.
 eval "$(cmake -P scripts/lib/sanitizer-options.cmake)" || exit 1
+status=0
 with_display 1280x720x24 env \
   ASAN_OPTIONS="$ASAN_OPTIONS:quarantine_size_mb=0:allocator_release_to_os_interval_ms=-1" \
   UBSAN_OPTIONS="$UBSAN_OPTIONS" LSAN_OPTIONS="$LSAN_OPTIONS" \
   LD_PRELOAD=$root/build-asan/keep_loaded.so \
   ORVANE_DATA_DIR=$root/build-asan/data \
   build-asan/apps/viewer/orvane-viewer --frames "$frames" --seed 1 --report-rss \
-  </dev/null >"$log" 2>&1
-status=$?
+  </dev/null >"$log" 2>&1 || status=$?
 echo "soak: viewer exit code $status after $(($(date +%s) - start)) s"
 
 ok=1

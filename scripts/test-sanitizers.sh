@@ -8,7 +8,7 @@
 # driver only. keep_loaded.so is preloaded so that the driver stays mapped
 # until the exit-time leak check; otherwise its frames have no name and its
 # globals are not scanned.
-set -uo pipefail
+set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
@@ -25,8 +25,8 @@ run_suite() {
   with_display 1280x720x24 ctest --preset asan "$@" </dev/null 2>&1 | tee "$log"
   return "${PIPESTATUS[0]}"
 }
-run_suite
-status=$?
+status=0
+run_suite || status=$?
 # LeakSanitizer's own stop-the-world tracer can crash in the exit-time check
 # of a case that passed ("Tracer caught signal 11"): a fault of the runtime,
 # no finding of ours. The driver's shader-cache thread, still writing at exit,
@@ -35,8 +35,8 @@ status=$?
 # report comes back every time.
 if [ "$status" -ne 0 ] && grep -q "Tracer caught signal" "$log"; then
   echo "sanitizers: LeakSanitizer's tracer crashed; the failed cases get up to three more tries"
-  run_suite --rerun-failed --repeat until-pass:3
-  status=$?
+  status=0
+  run_suite --rerun-failed --repeat until-pass:3 || status=$?
 fi
 if [ "$status" -eq 0 ]; then
   echo "sanitizers: passed"

@@ -10,7 +10,7 @@
 # ORVANE_XSS_CAPTURE=FILE.ppm keeps a capture of the screen while the saver runs;
 # ORVANE_XSS_LOG=FILE keeps the daemon's log; ORVANE_XSS_SETTINGS_CAPTURE=FILE.ppm
 # the screen with the settings program's preview.
-set -uo pipefail
+set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" 2>/dev/null && pwd) || { echo "xscreensaver test: no build folder ${1:-build}" >&2; exit 1; }
 hack=$build/src/linux/orvane
@@ -47,15 +47,16 @@ daemon_pid=
 # stop PID: asks it to end, then insists; the daemon reaps its own hacks if it can.
 stop() {
   kill -TERM "$1" 2>/dev/null || return 0
-  wait_until 10 bash -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null
-  wait "$1" 2>/dev/null
+  wait_until 10 bash -c "! kill -0 $1 2>/dev/null" || kill -KILL "$1" 2>/dev/null || true
+  # Its status is the signal's.
+  wait "$1" 2>/dev/null || true
 }
 settings_pid=
 cleanup() {
   local pid
   [ -n "$daemon_pid" ] && stop "$daemon_pid"
   [ -n "$settings_pid" ] && stop "$settings_pid"
-  for pid in $(pgrep -u "$user" -x orvane 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
+  for pid in $(pgrep -u "$user" -x orvane 2>/dev/null); do kill -KILL "$pid" 2>/dev/null || true; done
   display_stop
   rm -rf "$work"
 }
@@ -163,7 +164,7 @@ fi
 
 # Selecting it again while it runs makes the daemon stop both and start two
 # more: it reaps the old ones while it still watches, and logs how they ended.
-first_pids=$(hack_pids | sort | tr '\n' ' ')
+first_pids=$(hack_pids | sort | tr '\n' ' ') || true # none left: fresh_pair says so
 fresh_pair() { two_hacks && [ "$(hack_pids | sort | tr '\n' ' ')" != "$first_pids" ] && ! hack_pids | grep -qw -f <(echo "$first_pids" | tr ' ' '\n' | grep .); }
 command_ok -select 3 || fail "xscreensaver-command -select 3, a second time"
 wait_until "$deadline" fresh_pair || fail "the daemon did not replace the two orvane: $(hack_pids | tr '\n' ' ') (were $first_pids)"
@@ -176,7 +177,7 @@ echo "xscreensaver test: orvane gone $(awk -v a="$start" -v b="$(date +%s.%N)" '
 
 command_ok -exit || fail "xscreensaver-command -exit"
 wait_until "$deadline" bash -c "! kill -0 $daemon_pid 2>/dev/null" || fail "the daemon did not exit"
-wait "$daemon_pid" 2>/dev/null
+wait "$daemon_pid" 2>/dev/null || true
 daemon_pid=
 no_hack_left || fail "orvane left behind after -exit"
 
@@ -217,7 +218,7 @@ preview_pid() { pgrep -u "$user" -x orvane | head -n1; }
 wait_until "$deadline" preview_pid >/dev/null || fail "the settings program started no orvane: $(cat "$work/settings.log")"
 pid=$(preview_pid)
 args=$(tr '\0' ' ' <"/proc/$pid/cmdline")
-wid=$(echo "$args" | grep -o -- '--window-id 0x[0-9a-fA-F]*' | cut -d' ' -f2)
+wid=$(echo "$args" | grep -o -- '--window-id 0x[0-9a-fA-F]*' | cut -d' ' -f2) || true
 [ -n "$wid" ] || fail "the preview's orvane was not given a window: $args"
 preview_shows_nebula() {
   xwd -silent -display "$display.0" -id "$wid" 2>/dev/null | xwdtopnm >"$work/preview.ppm" 2>/dev/null &&

@@ -3,7 +3,7 @@
 #
 #   scripts/test.sh          the whole suite, as CI runs it
 #   scripts/test.sh quick    the native build and its tests only (the inner loop)
-set -uo pipefail
+set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 mode=${1:-all}

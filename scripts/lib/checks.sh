@@ -5,13 +5,22 @@
 #   check_quietly NAME LOG COMMAND...
 #                                  the same with COMMAND's output in LOG, whose end
 #                                  is shown when it fails
+#   checks_include NAME COMMAND... runs COMMAND, a suite that ends with its own
+#                                  "NAME: N passed, M failed" line, and adds its
+#                                  counts; a suite that ends otherwise, or whose
+#                                  exit status disagrees, counts one failure more
 #   checks_report PREFIX           prints "PREFIX: N passed, M failed" and returns
 #                                  non-zero when anything failed
+#
+# With checks_log_dir set to a folder, check keeps each COMMAND's output in
+# DIR/NN-NAME.log as check_quietly does, so a long suite's output stays short
+# and every check's log can still be read afterwards.
 [[ -n ${_orvane_checks_sh:-} ]] && return 0
 _orvane_checks_sh=1
 
 checks_passed=0
 checks_failed=0
+checks_log_dir=
 
 pass() { checks_passed=$((checks_passed + 1)); echo "PASS  $1"; }
 fail() { checks_failed=$((checks_failed + 1)); echo "FAIL  $1"; }
@@ -19,7 +28,15 @@ fail() { checks_failed=$((checks_failed + 1)); echo "FAIL  $1"; }
 check() {
   local name=$1
   shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
+  if [[ -n $checks_log_dir ]]; then
+    local number
+    printf -v number '%02d' $((checks_passed + checks_failed + 1))
+    check_quietly "$name" "$checks_log_dir/$number-$(tr -c 'A-Za-z0-9\n' '-' <<<"${name:0:40}").log" "$@"
+  elif "$@"; then
+    pass "$name"
+  else
+    fail "$name"
+  fi
 }
 
 check_quietly() {
@@ -31,6 +48,25 @@ check_quietly() {
   else
     fail "$name (log: $log)"
     tail -n 20 "$log" | sed 's/^/      /'
+  fi
+}
+
+checks_include() {
+  local name=$1 out status=0 report
+  shift
+  out=$(mktemp)
+  "$@" | tee "$out" || status=$?
+  report=$(tail -n 1 "$out")
+  rm -f "$out"
+  if [[ $report =~ ^"$name":\ ([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+    local passed=${BASH_REMATCH[1]} failed=${BASH_REMATCH[2]}
+    checks_passed=$((checks_passed + passed))
+    checks_failed=$((checks_failed + failed))
+    if (((status == 0) != (failed == 0))); then
+      fail "$name exited with status $status after $failed failures"
+    fi
+  else
+    fail "$name ended without its report (exit status $status)"
   fi
 }
 

@@ -21,7 +21,7 @@ display_start() {
   shift || true
   local fd_file
   fd_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset "$@" 3>"$fd_file" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset "$@" 3>"$fd_file" >/dev/null 2>&1 &
   display_pid=$!
   if ! wait_until 30 grep -q '[0-9]' "$fd_file"; then
     rm -f "$fd_file"
@@ -35,7 +35,8 @@ display_start() {
 
 display_stop() {
   [[ -n $display_pid ]] || return 0
-  kill "$display_pid" 2>/dev/null && wait "$display_pid" 2>/dev/null
+  # Xvfb's status is the signal's; callers may run under set -e.
+  if kill "$display_pid" 2>/dev/null; then wait "$display_pid" 2>/dev/null || true; fi
   display_pid=
   return 0
 }
