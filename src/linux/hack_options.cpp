@@ -1,36 +1,16 @@
 #include "hack_options.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
+#include "option_table.h"
+#include "whole_number.h"
 
 namespace {
 
-// A whole number in [low, high] with nothing after it; base 0 also takes 0x hex.
-bool parse_whole(const char* text, int base, unsigned long long high, unsigned long long* out) {
-  if (!text || !*text || *text == '-' || *text == '+' || *text == ' ') return false;
-  char* end = nullptr;
-  errno = 0;
-  unsigned long long v = strtoull(text, &end, base);
-  if (errno || *end || v > high) return false;
-  *out = v;
-  return true;
-}
+using cli::parse_whole;
 
-// One option: its names, the word its value is shown as (null: no value), the
-// help line (null: accepted for xscreensaver's sake and not listed one by
-// one), what its value must be, and how it sets the options. `apply` returns
-// false for a value that does not fit `needs`.
-struct option_spec {
-  const char* names[2];
-  const char* value_name;
-  const char* help;
-  const char* needs;
-  bool (*apply)(hack_options* o, const char* value);
-};
-
-const option_spec options_table[] = {
+// Options without a help line are taken for xscreensaver's sake and only
+// named in the usage's summary line. constexpr: the table is read before
+// static constructors run (see hack_main.cpp), so it must need none.
+constexpr cli::option<hack_options> options_table[] = {
     {{"root"},
      nullptr,
      "draw on the root window, or on $XSCREENSAVER_WINDOW when set",
@@ -75,14 +55,8 @@ const option_spec options_table[] = {
     {{"seed"},
      "N",
      "start the star field from this seed instead of the time",
-     "a whole number from 0 to 4294967295",
-     [](hack_options* o, const char* v) {
-       unsigned long long n;
-       if (!parse_whole(v, 10, UINT_MAX, &n)) return false;
-       o->seeded = true;
-       o->seed = static_cast<unsigned>(n);
-       return true;
-     }},
+     cli::seed_needs,
+     [](hack_options* o, const char* v) { return o->seeded = cli::parse_seed(v, &o->seed); }},
     {{"music"},
      nullptr,
      "play the tune in a loop (one orvane at a time per user and display)",
@@ -123,39 +97,7 @@ const option_spec options_table[] = {
     {{"mono"}, nullptr, nullptr, nullptr, [](hack_options*, const char*) { return true; }},
 };
 
-const option_spec* find_option(const std::string& name) {
-  for (const auto& spec : options_table)
-    for (const char* n : spec.names)
-      if (n && name == n) return &spec;
-  return nullptr;
-}
-
-std::string make_usage() {
-  std::string synopsis = "usage: orvane";
-  std::string lines;
-  std::string ignored;
-  for (const auto& spec : options_table) {
-    std::string shown = std::string("-") + spec.names[0];
-    if (spec.value_name) shown += std::string(" ") + spec.value_name;
-    if (!spec.help) {
-      ignored += (ignored.empty() ? "" : ", ") + shown;
-      continue;
-    }
-    if (synopsis.size() - synopsis.rfind('\n') + shown.size() > 78) synopsis += "\n             ";
-    synopsis += " [" + shown;
-    std::string listed = "  " + shown;
-    if (spec.names[1]) {
-      synopsis += std::string(" | -") + spec.names[1];
-      listed += std::string(", -") + spec.names[1];
-    }
-    synopsis += "]";
-    listed.resize(listed.size() < 20 ? 20 : listed.size() + 1, ' ');
-    lines += listed + spec.help + "\n";
-  }
-  return synopsis + "\n" + lines + "Taken as xscreensaver passes them, and ignored: " + ignored +
-         ".\n-window-id wins over -root and -window; of those two the last one wins.\n"
-         "Options take one dash or two.\n";
-}
+const cli::style hack_style = {"orvane", "-"};
 
 }  // namespace
 
@@ -168,46 +110,13 @@ bool parse_window_id(const char* text, unsigned long* out) {
 }
 
 const char* hack_usage() {
-  static const std::string usage = make_usage();
+  static const std::string usage =
+      cli::make_usage(options_table, hack_style, "Taken as xscreensaver passes them, and ignored: ") +
+      "-window-id wins over -root and -window; of those two the last one wins.\n"
+      "Options take one dash or two.\n";
   return usage.c_str();
 }
 
 bool parse_hack_options(int argc, const char* const* argv, hack_options* out, std::string* error) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
-    if (word.size() < 2 || word[0] != '-') {
-      *error = "unexpected argument " + word;
-      return false;
-    }
-    std::string name = word.substr(word[1] == '-' ? 2 : 1);
-    const size_t eq = name.find('=');
-    std::string inline_value;
-    if (eq != std::string::npos) {
-      inline_value = name.substr(eq + 1);
-      name.resize(eq);
-    }
-    const option_spec* spec = find_option(name);
-    if (!spec) {
-      *error = "unknown option " + word;
-      return false;
-    }
-    const char* value = "";
-    if (!spec->value_name) {
-      if (eq != std::string::npos) {
-        *error = "option " + word + " takes no value";
-        return false;
-      }
-    } else if (eq != std::string::npos) {
-      value = inline_value.c_str();
-    } else if (i + 1 < argc) {
-      value = argv[++i];
-    } else {
-      value = nullptr;
-    }
-    if (!value || !spec->apply(out, value)) {
-      *error = std::string("-") + spec->names[0] + " needs " + spec->needs;
-      return false;
-    }
-  }
-  return true;
+  return cli::parse_options(options_table, hack_style, argc, argv, out, error);
 }
