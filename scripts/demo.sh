@@ -15,8 +15,8 @@ if [ "${1:-}" = --web ]; then
 fi
 
 bash scripts/setup.sh demo
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target orvane-viewer orvane orvane_assets
+cmake --preset default >/dev/null
+cmake --build --preset default --target orvane-viewer orvane orvane_assets
 viewer=build/apps/viewer/orvane-viewer
 export ORVANE_DATA_DIR=$PWD/build/data
 

@@ -9,8 +9,10 @@ packages=(cmake ninja-build g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1
           xvfb xauth x11-utils netpbm)
 # The Linux saver: fluidsynth plays its tune with the General MIDI sound font.
 packages+=(libfluidsynth-dev timgm6mb-soundfont)
+# The default build (the default preset) compiles the tests and the benchmark too.
+packages+=(libgtest-dev libbenchmark-dev)
 if [ "$profile" = test ]; then
-  packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+  packages+=(clang-14 libclang-rt-14-dev
              mingw-w64 wine64 wine)
   # The real xscreensaver daemon drives the saver; xwd reads back its screen.
   packages+=(xscreensaver xscreensaver-gl x11-apps procps)
