@@ -2,6 +2,7 @@
 // following its size, and ending on a signal or when the window goes.
 #include <gtest/gtest.h>
 // clang-format off
+#include "nebula_rule.h"
 #include "x_screen.h"
 // clang-format on
 #include <X11/Xatom.h>
@@ -23,12 +24,15 @@ std::string hex_id(Window w) {
 }
 
 // The title sits right of and below the centre at any aspect; the cloud
-// fills the middle.
+// fills the middle: the shared rule's boxes and least shares.
+bool box_lit(Display* dpy, Window w, const nebula_box& b, double least) {
+  return lit_fraction(dpy, w, b.left, b.top, b.right, b.bottom) >= least;
+}
 bool title_lit(Display* dpy, Window w) {
-  return lit_fraction(dpy, w, 0.70, 0.69, 0.85, 0.77) > 0.01;
+  return box_lit(dpy, w, nebula_title_box, nebula_title_least);
 }
 bool cloud_lit(Display* dpy, Window w) {
-  return lit_fraction(dpy, w, 0.40, 0.35, 0.60, 0.65) > 0.05;
+  return box_lit(dpy, w, nebula_cloud_box, nebula_cloud_least);
 }
 bool shows_nebula(Display* dpy, Window w) { return title_lit(dpy, w) && cloud_lit(dpy, w); }
 

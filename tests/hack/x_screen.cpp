@@ -1,5 +1,7 @@
 #include "x_screen.h"
 
+#include "nebula_rule.h"
+
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -56,9 +58,10 @@ double lit_fraction(Display* dpy, Window w, double x0, double y0, double x1, dou
   for (int y = 0; y < img->height; ++y)
     for (int x = 0; x < img->width; ++x) {
       const unsigned long p = XGetPixel(img, x, y);
-      const long sum = ((p & img->red_mask) >> rs) + ((p & img->green_mask) >> gs) +
-                       ((p & img->blue_mask) >> bs);
-      lit += sum > 3 * 80;
+      // Luma in thousandths, as the shell's ppmtopgm weighs the channels.
+      const long luma = 299 * ((p & img->red_mask) >> rs) + 587 * ((p & img->green_mask) >> gs) +
+                        114 * ((p & img->blue_mask) >> bs);
+      lit += luma > 1000L * nebula_lit_level;
     }
   const double fraction = static_cast<double>(lit) / (img->width * img->height);
   XDestroyImage(img);

@@ -11,7 +11,8 @@
 Window make_test_window(Display* dpy, int width, int height, bool input_only = false);
 
 // Fraction of a window's pixels, inside the box given in fractions of its
-// width and height, brighter than a dim grey. -1 when the window cannot be read.
+// width and height, lit by the shared rule (tests/support/nebula_rule.h). -1
+// when the window cannot be read.
 double lit_fraction(Display* dpy, Window w, double x0, double y0, double x1, double y1);
 
 // An Xvfb of its own with the given screen depth, for visuals the shared one lacks.
