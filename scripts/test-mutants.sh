@@ -95,7 +95,7 @@ run_suite() {
         ctest -j2 --stop-on-failure --timeout 120 --no-tests=error --output-on-failure)
       ;;
     windows)
-      (cd "$copy" && bash scripts/test-windows.sh "$build")
+      (cd "$copy" && bash scripts/test-windows.sh --first-failure "$build")
       ;;
     web)
       (cd "$copy" && bash scripts/test-web.sh)

@@ -4,9 +4,13 @@
 # GoogleTest) and the end-to-end tests that drive Orvane.scr itself, on a
 # virtual X display that ctest's fixtures start and end.
 #
-#   scripts/test-windows.sh NATIVE_BUILD_DIR
+#   scripts/test-windows.sh [--first-failure] NATIVE_BUILD_DIR
 #
-# The native build provides the pictures, the tune and the icon (target
+# --first-failure stops the wine tests at the first that fails (for the
+# deliberate-fault runs, where one failure is the answer).
+#
+# The builds are the presets default, win64 and win32, placed under
+# NATIVE_BUILD_DIR. The native build provides the pictures, the tune and the icon (target
 # orvane_assets). The cross builds go to NATIVE_BUILD_DIR/build-win64 and
 # NATIVE_BUILD_DIR/build-win32; the throw-away wine prefix lives in the first
 # (wine-session/). One case runs by name with ctest --test-dir DIR -R CASE.
@@ -15,8 +19,13 @@
 set -euo pipefail
 exec </dev/null
 
+ctest_stop=()
+if [[ ${1:-} == --first-failure ]]; then
+  ctest_stop=(--stop-on-failure)
+  shift
+fi
 if [[ $# -ne 1 ]]; then
-  echo "usage: $0 NATIVE_BUILD_DIR" >&2
+  echo "usage: $0 [--first-failure] NATIVE_BUILD_DIR" >&2
   exit 2
 fi
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -37,18 +46,17 @@ trap 'bash "$repo/cmake/wine_session.sh" stop "$win64/wine-session" >/dev/null 2
 # --- builds --------------------------------------------------------------------
 native_assets() {
   if [[ ! -f $native/CMakeCache.txt ]]; then
-    cmake -S "$repo" -B "$native" -G Ninja -DORVANE_TESTS=OFF || return 1
+    cmake -S "$repo" --preset default -B "$native" || return 1
   fi
   cmake --build "$native" --target orvane_assets
 }
 check_quietly "native assets" "$logs/assets.log" native_assets
-for arch in x86_64:$win64 i686:$win32; do
-  triple=${arch%%:*}-w64-mingw32
+for arch in win64:$win64 win32:$win32; do
+  preset=${arch%%:*}
   dir=${arch#*:}
-  check_quietly "configure $triple" "$dir/configure.log" \
-    cmake -S "$repo" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-$triple.cmake" -DORVANE_ASSET_DIR="$assets"
-  check_quietly "build $triple" "$dir/build.log" cmake --build "$dir"
+  check_quietly "configure $preset" "$dir/configure.log" \
+    cmake -S "$repo" --preset "$preset" -B "$dir" -DORVANE_ASSET_DIR="$assets" -DORVANE_NATIVE_BUILD_DIR="$native"
+  check_quietly "build $preset" "$dir/build.log" cmake --build "$dir"
 done
 
 # Only the system's own DLLs may be imported, and it must be a GUI program.
@@ -83,7 +91,7 @@ fi
 # ctest's fixtures start a virtual display and the wine prefix, and end them.
 wine_started=$(date +%s)
 ctest_log=$logs/ctest.log
-ctest --test-dir "$win64" --output-on-failure --no-tests=error >"$ctest_log" 2>&1 || true
+ctest --test-dir "$win64" --output-on-failure --no-tests=error "${ctest_stop[@]}" >"$ctest_log" 2>&1 || true
 # "1/72 Test #3: host_tests.Suite.Case .....   Passed    1.23 sec"
 while read -r name result; do
   if [[ $result == Passed ]]; then pass "$name"; else fail "$name ($result)"; fi
