@@ -25,25 +25,26 @@ GLuint new_texture() {
   return name;
 }
 
-// The RGB pixels of one level of a 2-D texture, empty when the level is undefined.
-std::vector<unsigned char> level_pixels(GLuint name, int level) {
-  glBindTexture(GL_TEXTURE_2D, name);
+// The RGB pixels of one level of a texture, empty when the level is undefined.
+// A 1-D array's height is its layer count, so its pixels read as a 2-D one's.
+std::vector<unsigned char> level_pixels(GLuint name, int level, GLenum target = GL_TEXTURE_2D) {
+  glBindTexture(target, name);
   GLint w = 0, h = 0;
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+  glGetTexLevelParameteriv(target, level, GL_TEXTURE_WIDTH, &w);
+  glGetTexLevelParameteriv(target, level, GL_TEXTURE_HEIGHT, &h);
   std::vector<unsigned char> out(static_cast<size_t>(w) * h * 3);
   if (!out.empty()) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, out.data());
+    glGetTexImage(target, level, GL_RGB, GL_UNSIGNED_BYTE, out.data());
   }
   return out;
 }
 
 // Every level of the chain, as far as it is defined.
-std::vector<std::vector<unsigned char>> chain(GLuint name) {
+std::vector<std::vector<unsigned char>> chain(GLuint name, GLenum target = GL_TEXTURE_2D) {
   std::vector<std::vector<unsigned char>> levels;
   for (int level = 0; level < 12; ++level) {
-    auto px = level_pixels(name, level);
+    auto px = level_pixels(name, level, target);
     if (px.empty()) break;
     levels.push_back(px);
   }
@@ -120,6 +121,40 @@ TEST(TextureVariants, TwoDTargetGivesTheSameTextureAsTheTwoDLoaders) {
   EXPECT_EQ(mip_chain, chain(aniso_target));
   EXPECT_EQ(aniso, ma.tex_name);
   EXPECT_EQ(aniso_target, mat.tex_name);
+}
+
+// The target loaders fill the target they are given and leave the 2-D
+// texture bound before them alone: a rectangle texture for the single level
+// (it has no others), a 1-D array for the chains.
+TEST(TextureVariants, TargetLoadersFillTheTargetTheyAreGiven) {
+  temp_dir dir;
+  const std::string path = dir.file("pic.ppm");
+  write_file_bytes(path, ppm_text(4, 2));
+  qxtexture reference;
+  GLuint plain = new_texture();
+  {
+    stream_capture quiet(1);
+    ASSERT_EQ(1, reference.load_ppm_mipmap(path.c_str(), plain));
+  }
+  const auto expected = chain(plain);
+  ASSERT_EQ(3u, expected.size());
+
+  GLuint bystander = new_texture();
+  glBindTexture(GL_TEXTURE_2D, bystander);
+  qxtexture rect, mip, aniso;
+  GLuint rect_name = new_texture(), mip_name = new_texture(), aniso_name = new_texture();
+  {
+    stream_capture quiet(1);
+    ASSERT_EQ(1, rect.load_ppm_target(path.c_str(), rect_name, GL_TEXTURE_RECTANGLE));
+    ASSERT_EQ(1, mip.load_ppm_mipmap_target(path.c_str(), mip_name, GL_TEXTURE_1D_ARRAY));
+    ASSERT_EQ(1, aniso.load_ppm_mipmap_aniso_target(path.c_str(), aniso_name,
+                                                    GL_TEXTURE_1D_ARRAY));
+  }
+  EXPECT_EQ(expected[0], level_pixels(rect_name, 0, GL_TEXTURE_RECTANGLE));
+  EXPECT_EQ(expected, chain(mip_name, GL_TEXTURE_1D_ARRAY));
+  EXPECT_EQ(expected, chain(aniso_name, GL_TEXTURE_1D_ARRAY));
+  EXPECT_TRUE(level_pixels(bystander, 0).empty()) << "a loader wrote into the bound 2-D texture";
+  EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
 }
 
 TEST(TextureVariants, LevelLoaderDefinesOnlyItsLevel) {
