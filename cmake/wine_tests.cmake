@@ -49,11 +49,11 @@ if(session_added)
 endif()
 set_property(GLOBAL PROPERTY ORVANE_WINE_SESSION_ADDED TRUE)
 
-add_test(NAME wine_session_start
+add_test(NAME wine_session.Fixture.Start
   COMMAND ${ORVANE_WINE_SESSION} start ${ORVANE_WINE_STATE} ${CMAKE_CROSSCOMPILING_EMULATOR}
           ${ORVANE_ASSET_DIR})
-add_test(NAME wine_session_stop COMMAND ${ORVANE_WINE_SESSION} stop ${ORVANE_WINE_STATE})
-set_tests_properties(wine_session_start PROPERTIES
+add_test(NAME wine_session.Fixture.Stop COMMAND ${ORVANE_WINE_SESSION} stop ${ORVANE_WINE_STATE})
+set_tests_properties(wine_session.Fixture.Start PROPERTIES
   FIXTURES_SETUP wine_session RESOURCE_LOCK wine_session TIMEOUT 600)
-set_tests_properties(wine_session_stop PROPERTIES
+set_tests_properties(wine_session.Fixture.Stop PROPERTIES
   FIXTURES_CLEANUP wine_session RESOURCE_LOCK wine_session TIMEOUT 60)

@@ -10,8 +10,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh test </dev/null || exit 1
 source scripts/lib/display.sh
-cmake --preset bench >/dev/null || exit 1
-cmake --build --preset bench || exit 1
+cmake --workflow --preset bench || exit 1
 
 log=build-bench/bench.txt
 # 1920 x 1080 frames and captures need a screen at least that large.

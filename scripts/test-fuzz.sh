@@ -17,8 +17,7 @@ seconds=${1:-20}
 bash scripts/setup.sh test </dev/null || exit 1
 source scripts/lib/display.sh
 
-cmake --preset fuzz >/dev/null || exit 1
-cmake --build --preset fuzz || exit 1
+cmake --workflow --preset fuzz || exit 1
 
 targets=(fuzz_ppm_loaders fuzz_settings fuzz_command_line fuzz_parse_decimal)
 # The loaders need an OpenGL context: one virtual display for all of them.

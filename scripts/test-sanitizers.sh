@@ -4,7 +4,7 @@
 # virtual display with leak checking on. Exit code 0 only when every test
 # passes with no sanitizer report.
 #
-# Leaks: tests/sanitizers/lsan.supp silences allocations inside the system GL
+# Leaks: tests/support/lsan.supp silences allocations inside the system GL
 # driver only. keep_loaded.so is preloaded so that the driver stays mapped
 # until the exit-time leak check; otherwise its frames have no name and its
 # globals are not scanned.

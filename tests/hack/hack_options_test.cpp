@@ -15,7 +15,7 @@ bool parse(std::vector<const char*> words, hack_options* out, std::string* error
   return parse_hack_options(static_cast<int>(words.size()), words.data(), out, error);
 }
 
-TEST(hack_options, DefaultsAreSilentSixtyFramesASecondInItsOwnWindow) {
+TEST(HackOptions, DefaultsAreSilentSixtyFramesASecondInItsOwnWindow) {
   hack_options o;
   std::string error;
   ASSERT_TRUE(parse({}, &o, &error));
@@ -26,7 +26,7 @@ TEST(hack_options, DefaultsAreSilentSixtyFramesASecondInItsOwnWindow) {
   EXPECT_EQ("/usr/share/sounds/sf2/default-GM.sf2", o.sound_font);
 }
 
-TEST(hack_options, OneDashTwoDashesAndEqualsAllWork) {
+TEST(HackOptions, OneDashTwoDashesAndEqualsAllWork) {
   hack_options o;
   std::string error;
   ASSERT_TRUE(parse({"-delay", "0", "--fps", "-music", "--seed=42", "-soundfont", "/x.sf2",
@@ -43,7 +43,7 @@ TEST(hack_options, OneDashTwoDashesAndEqualsAllWork) {
   EXPECT_TRUE(o.full_screen);
 }
 
-TEST(hack_options, WindowIdsInDecimalOrHex) {
+TEST(HackOptions, WindowIdsInDecimalOrHex) {
   unsigned long id = 0;
   EXPECT_TRUE(parse_window_id("0x2a00007", &id));
   EXPECT_EQ(0x2a00007ul, id);
@@ -53,7 +53,7 @@ TEST(hack_options, WindowIdsInDecimalOrHex) {
     EXPECT_FALSE(parse_window_id(bad, &id)) << bad;
 }
 
-TEST(hack_options, BadValuesAndUnknownWordsAreRefusedWithAReason) {
+TEST(HackOptions, BadValuesAndUnknownWordsAreRefusedWithAReason) {
   const std::vector<std::vector<const char*>> cases = {{"--bogus"},
                                                        {"-delay"},
                                                        {"-delay", "-1"},
@@ -80,7 +80,7 @@ TEST(hack_options, BadValuesAndUnknownWordsAreRefusedWithAReason) {
 
 // The settings program starts its preview as the programs line plus its own
 // window: "orvane --root --window-id 0x200002", with XSCREENSAVER_WINDOW set.
-TEST(hack_options, TheSettingsPreviewDrawsIntoTheWindowItNames) {
+TEST(HackOptions, TheSettingsPreviewDrawsIntoTheWindowItNames) {
   hack_options o;
   std::string error;
   ASSERT_TRUE(parse({"--root", "--window-id", "0x200002"}, &o, &error)) << error;
@@ -96,7 +96,7 @@ TEST(hack_options, TheSettingsPreviewDrawsIntoTheWindowItNames) {
   EXPECT_EQ(0x200002ul, t.window);
 }
 
-TEST(hack_options, OfRootAndWindowTheLastOneWins) {
+TEST(HackOptions, OfRootAndWindowTheLastOneWins) {
   hack_options o;
   std::string error;
   hack_target t;
@@ -112,7 +112,7 @@ TEST(hack_options, OfRootAndWindowTheLastOneWins) {
   EXPECT_EQ(hack_target::given_window, t.kind);
 }
 
-TEST(hack_options, XscreensaversCommonOptionsAreTakenNotRefused) {
+TEST(HackOptions, XscreensaversCommonOptionsAreTakenNotRefused) {
   hack_options o;
   std::string error;
   ASSERT_TRUE(parse({"-visual", "default", "-install", "--noinstall", "-mono", "-fps", "-no-fps",
@@ -131,7 +131,7 @@ TEST(hack_options, XscreensaversCommonOptionsAreTakenNotRefused) {
 
 // The usage comes from the same table as the parser: every option it lists
 // is one the parser takes, and the parser's errors name the option.
-TEST(hack_options, UsageListsWhatTheParserTakes) {
+TEST(HackOptions, UsageListsWhatTheParserTakes) {
   const std::string usage = hack_usage();
   for (const char* word : {"-root", "-window", "-window-id ID", "-delay USEC", "-fps", "-no-fps",
                            "-seed N", "-music", "-soundfont FILE", "-display D", "-verbose, -v",
@@ -146,7 +146,7 @@ TEST(hack_options, UsageListsWhatTheParserTakes) {
   EXPECT_EQ("-window-id needs a window id, decimal or 0x hex", error);
 }
 
-TEST(hack_options, TargetPrefersWindowIdThenOwnWindowThenDaemonThenRoot) {
+TEST(HackOptions, TargetPrefersWindowIdThenOwnWindowThenDaemonThenRoot) {
   hack_target t;
   std::string error;
   hack_options o;

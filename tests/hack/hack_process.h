@@ -4,10 +4,11 @@
 
 #include <sys/types.h>
 
-#include <ctime>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "wait_until.h"
 
 class hack_process {
  public:
@@ -32,16 +33,3 @@ class hack_process {
   bool reaped_ = false;
   double exit_seconds_ = -1;
 };
-
-// Polls `done` every 20 ms until it holds or `ms` pass.
-template <class F>
-bool wait_until_true(F done, int ms) {
-  for (int waited = 0;; waited += 20) {
-    if (done()) return true;
-    if (waited >= ms) return false;
-    struct timespec t {
-      0, 20 * 1000 * 1000
-    };
-    nanosleep(&t, nullptr);
-  }
-}

@@ -5,7 +5,6 @@
 #include "nebula_rule.h"
 #include "x_screen.h"
 // clang-format on
-#include <X11/Xatom.h>
 #include <signal.h>
 
 #include <cstdio>
@@ -36,32 +35,7 @@ bool cloud_lit(Display* dpy, Window w) {
 }
 bool shows_nebula(Display* dpy, Window w) { return title_lit(dpy, w) && cloud_lit(dpy, w); }
 
-// The top-level window whose _NET_WM_PID names `pid`, or 0.
-Window window_of_pid(Display* dpy, pid_t pid) {
-  const Atom pid_atom = XInternAtom(dpy, "_NET_WM_PID", False);
-  Window root = DefaultRootWindow(dpy), parent, *children = nullptr;
-  unsigned count = 0;
-  Window found = 0;
-  if (!XQueryTree(dpy, root, &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    Atom type;
-    int format;
-    unsigned long items, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy, children[i], pid_atom, 0, 1, False, XA_CARDINAL, &type, &format,
-                           &items, &after, &data) == Success &&
-        data && items == 1 && static_cast<pid_t>(*reinterpret_cast<long*>(data)) == pid) {
-      XWindowAttributes a;
-      if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable)
-        found = children[i];
-    }
-    if (data) XFree(data);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
-class hack_window : public ::testing::Test {
+class HackWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     dpy = XOpenDisplay(nullptr);
@@ -75,7 +49,7 @@ class hack_window : public ::testing::Test {
   temp_dir dir;
 };
 
-TEST_F(hack_window, DrawsIntoTheDaemonsWindowFollowsResizeAndEndsOnSigterm) {
+TEST_F(HackWindow, DrawsIntoTheDaemonsWindowFollowsResizeAndEndsOnSigterm) {
   Window w = make_test_window(dpy, 640, 360);
   hack_process hack({"--root", "--seed", "1"}, {{"XSCREENSAVER_WINDOW", hex_id(w)}},
                     dir.file("stderr.txt"));
@@ -97,7 +71,7 @@ TEST_F(hack_window, DrawsIntoTheDaemonsWindowFollowsResizeAndEndsOnSigterm) {
   EXPECT_EQ("", errors());
 }
 
-TEST_F(hack_window, WindowIdDrawsWithTheRateAndDestroyingTheWindowEndsIt) {
+TEST_F(HackWindow, WindowIdDrawsWithTheRateAndDestroyingTheWindowEndsIt) {
   Window w = make_test_window(dpy, 640, 360);
   hack_process hack({"-window-id", std::to_string(w), "-fps", "-delay", "0"},
                     {{"XSCREENSAVER_WINDOW", ""}}, dir.file("stderr.txt"));
@@ -115,7 +89,7 @@ TEST_F(hack_window, WindowIdDrawsWithTheRateAndDestroyingTheWindowEndsIt) {
 
 // With -fps -verbose the run's average is printed as it cleans up: seen
 // before the signal ends it, the clean-up ran first.
-TEST_F(hack_window, OwnWindowShowsTheNebulaAndSigintEndsItAfterCleaningUp) {
+TEST_F(HackWindow, OwnWindowShowsTheNebulaAndSigintEndsItAfterCleaningUp) {
   hack_process hack({"-window", "--seed", "2", "-fps", "-verbose"}, {{"XSCREENSAVER_WINDOW", ""}},
                     dir.file("stderr.txt"));
   Window own = 0;
@@ -132,7 +106,7 @@ TEST_F(hack_window, OwnWindowShowsTheNebulaAndSigintEndsItAfterCleaningUp) {
   EXPECT_NE(std::string::npos, errors().find("OpenGL Version: ")) << errors();
 }
 
-TEST_F(hack_window, WindowsItCannotDrawOnGiveExitOneAndOneLine) {
+TEST_F(HackWindow, WindowsItCannotDrawOnGiveExitOneAndOneLine) {
   Window input_only = make_test_window(dpy, 64, 64, true);
   {
     hack_process hack({"-window-id", hex_id(input_only)}, {}, dir.file("stderr.txt"));
@@ -162,7 +136,7 @@ TEST_F(hack_window, WindowsItCannotDrawOnGiveExitOneAndOneLine) {
   }
 }
 
-TEST_F(hack_window, EightBitVisualHasNoGlAndIsRefused) {
+TEST_F(HackWindow, EightBitVisualHasNoGlAndIsRefused) {
   private_x_server server(8);
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
   Display* eight = XOpenDisplay(server.display().c_str());
@@ -183,7 +157,7 @@ TEST_F(hack_window, EightBitVisualHasNoGlAndIsRefused) {
   XCloseDisplay(eight);
 }
 
-TEST_F(hack_window, MissingPictureEndsWithTheSaversLineAndExitOne) {
+TEST_F(HackWindow, MissingPictureEndsWithTheSaversLineAndExitOne) {
   temp_dir empty;
   Window w = make_test_window(dpy, 64, 64);
   hack_process hack({"-window-id", hex_id(w)}, {{"ORVANE_DATA_DIR", empty.path()}},

@@ -85,7 +85,7 @@ bool render(int passes, const std::string& path, std::string* error) {
   return ok;
 }
 
-TEST(tune, OnePassIsSixtySecondsOfSoundAndTheLoopPlaysItAgain) {
+TEST(Tune, OnePassIsSixtySecondsOfSoundAndTheLoopPlaysItAgain) {
   temp_dir dir;
   std::string error;
   ASSERT_TRUE(render(1, dir.file("once.wav"), &error)) << error;
@@ -109,7 +109,7 @@ TEST(tune, OnePassIsSixtySecondsOfSoundAndTheLoopPlaysItAgain) {
   for (double t = 60; t + 10 <= 120; t += 10) EXPECT_GT(twice.rms(t, t + 10), 0.002) << t;
 }
 
-TEST(tune, MissingSoundFontOrTuneIsOneReasonNotACrash) {
+TEST(Tune, MissingSoundFontOrTuneIsOneReasonNotACrash) {
   std::string error;
   EXPECT_EQ(nullptr, tune_open(asset_path("music.mid"), "/nonexistent/gm.sf2", 1, kRate, &error));
   EXPECT_EQ("cannot load the sound font /nonexistent/gm.sf2", error);
@@ -148,7 +148,7 @@ TEST(tune, MissingSoundFontOrTuneIsOneReasonNotACrash) {
   EXPECT_NE(std::string::npos, error.find("sound font"));
 }
 
-TEST(tune, PlayerWithoutSoundFontPrintsOnlyItsLineAndStaysSilent) {
+TEST(Tune, PlayerWithoutSoundFontPrintsOnlyItsLineAndStaysSilent) {
   stream_capture err(2);
   tune_player player;
   player.start(asset_path("music.mid"), "/nonexistent/gm.sf2");
@@ -160,7 +160,7 @@ TEST(tune, PlayerWithoutSoundFontPrintsOnlyItsLineAndStaysSilent) {
 
 // One display, one lock: every screen of it shares the file, another display
 // or another user (in /tmp) gets its own.
-TEST(tune, LockFileIsPerUserAndDisplay) {
+TEST(Tune, LockFileIsPerUserAndDisplay) {
   temp_dir runtime;
   const char* old = getenv("XDG_RUNTIME_DIR");
   const std::string saved = old ? old : "";
@@ -179,7 +179,7 @@ TEST(tune, LockFileIsPerUserAndDisplay) {
 
 // While someone holds the tune's lock the player waits, saying so; when the
 // lock is let go it goes on (here to its one line: there is no sound font).
-TEST(tune, PlayerWaitsForTheLockThenTakesOver) {
+TEST(Tune, PlayerWaitsForTheLockThenTakesOver) {
   temp_dir dir;
   const std::string lock = dir.file("tune.lock");
   const int held = open(lock.c_str(), O_RDWR | O_CREAT, 0600);
@@ -232,7 +232,7 @@ std::string one_second_tune() {
 
 // The saver's own player, live: the tune starts again whenever it ends, for as
 // long as the saver runs.
-TEST(tune, LivePlayerLoopsTheTuneUntilStopped) {
+TEST(Tune, LivePlayerLoopsTheTuneUntilStopped) {
   temp_dir dir;
   write_file_bytes(dir.file("beat.mid"), one_second_tune());
   const std::string out = dir.file("live.wav");

@@ -1,1 +1,0 @@
-orvane_unit_test(qxdump_test qxdump_test.cpp)

@@ -1,1 +1,0 @@
-orvane_unit_test(texture_variants_test texture_variants_test.cpp)
