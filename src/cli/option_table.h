@@ -18,7 +18,7 @@ struct option {
   const char* names[2];    // its name and an optional second one, without dashes
   const char* value_name;  // its value as the usage shows it; null: it takes none
   const char* help;        // its usage line; null: taken, and only named in the summary
-  const char* needs;       // what its value must be, for the error
+  const char* needs;       // what its value must be, for the error; may be null for a flag
   bool (*apply)(Options* options, const char* value);  // false: the value does not fit `needs`
 };
 
@@ -92,7 +92,9 @@ bool parse_options(const option<Options> (&table)[N], style s, int argc, const c
       value = i + 1 < argc ? argv[++i] : nullptr;
     }
     if (!value || !o->apply(out, value)) {
-      *error = s.dash + std::string(o->names[0]) + " needs " + o->needs;
+      // A flag that refuses has no value to describe.
+      *error = s.dash + std::string(o->names[0]) +
+               (o->needs ? std::string(" needs ") + o->needs : std::string(" was refused"));
       return false;
     }
   }

@@ -40,6 +40,7 @@ TEST(Cli, WholeNumbersTakeDigitsOnlyUpToTheirLimit) {
 struct toy_options {
   bool loud = false;
   unsigned long long count = 0;
+  bool once = false;
 };
 
 constexpr cli::option<toy_options> toy_table[] = {
@@ -48,6 +49,8 @@ constexpr cli::option<toy_options> toy_table[] = {
     {{"count"}, "N", "how many", "a count up to 9",
      [](toy_options* o, const char* v) { return cli::parse_whole(v, 10, 9, &o->count); }},
     {{"quiet-thing"}, "Q", nullptr, "anything", [](toy_options*, const char*) { return true; }},
+    {{"once"}, nullptr, "at most once", nullptr,
+     [](toy_options* o, const char*) { return !o->once && (o->once = true); }},
 };
 constexpr cli::style toy_style = {"toy", "--"};
 
@@ -76,6 +79,7 @@ TEST(Cli, TheTableReadsWordsAndNamesTheOptionInEachError) {
       {{"--loud", "stray"}, "unexpected argument stray"},
       {{"-"}, "unexpected argument -"},
       {{"--"}, "unknown option --"},
+      {{"--once", "--once"}, "--once was refused"},  // a flag has no value to describe
   };
   for (const auto& r : refused) {
     toy_options o;
@@ -87,9 +91,10 @@ TEST(Cli, TheTableReadsWordsAndNamesTheOptionInEachError) {
 TEST(Cli, TheUsageListsEachOptionOnceInTheProgramsStyle) {
   const std::string usage = cli::make_usage(toy_table, toy_style, "Also taken: ");
   EXPECT_EQ(
-      "usage: toy [--loud | -l] [--count N]\n"
+      "usage: toy [--loud | -l] [--count N] [--once]\n"
       "  --loud, -l        be loud\n"
       "  --count N         how many\n"
+      "  --once            at most once\n"
       "Also taken: --quiet-thing Q.\n",
       usage);
   // A long synopsis wraps under the program's name, never past 78 columns.

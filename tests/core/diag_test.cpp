@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "diag/diag.h"
+#include "diag/source_location.h"
 #include "gl_test_env.h"
 
 namespace {
@@ -136,3 +138,14 @@ TEST(Diagnostics, ExtensionTestMatchesWholeNamesOnly) {
 }
 
 }  // namespace
+
+// Diagnostic lines name the printing file by its base name, and its line.
+TEST(Diagnostics, PlaceIsTheFilesBaseNameAndTheLine) {
+  char here[128];
+  const int line = __LINE__ + 1;
+  snprintf(here, sizeof here, "%s, %d", DIAG_HERE);
+  EXPECT_EQ("diag_test.cpp, " + std::to_string(line), std::string(here));
+  EXPECT_STREQ("main.cpp", diag::base_name("C:\\src\\main.cpp"));
+  EXPECT_STREQ("main.cpp", diag::base_name("main.cpp"));
+  EXPECT_STREQ("", diag::base_name("src/"));
+}

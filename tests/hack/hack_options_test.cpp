@@ -20,6 +20,9 @@ TEST(HackOptions, DefaultsAreSilentSixtyFramesASecondInItsOwnWindow) {
   std::string error;
   ASSERT_TRUE(parse({}, &o, &error));
   EXPECT_EQ(16666, o.delay_us);
+  hack_options slowest;
+  ASSERT_TRUE(parse({"-delay", "10000000"}, &slowest, &error)) << error;
+  EXPECT_EQ(10000000, slowest.delay_us);
   EXPECT_FALSE(o.music);
   EXPECT_FALSE(o.show_fps);
   EXPECT_FALSE(o.seeded);
@@ -49,6 +52,7 @@ TEST(HackOptions, WindowIdsInDecimalOrHex) {
   EXPECT_EQ(0x2a00007ul, id);
   EXPECT_TRUE(parse_window_id("44040199", &id));
   EXPECT_EQ(44040199ul, id);
+  EXPECT_TRUE(parse_window_id("0x1fffffff", &id)) << "the largest X resource id";
   for (const char* bad : {"", "0", "0x", "-5", " 12", "12abc", "0x20000000", "99999999999"})
     EXPECT_FALSE(parse_window_id(bad, &id)) << bad;
 }
@@ -58,7 +62,7 @@ TEST(HackOptions, BadValuesAndUnknownWordsAreRefusedWithAReason) {
                                                        {"-delay"},
                                                        {"-delay", "-1"},
                                                        {"-delay", "1e3"},
-                                                       {"-delay", "20000000"},
+                                                       {"-delay", "10000001"},
                                                        {"--seed", "4294967296"},
                                                        {"-window-id", "zero"},
                                                        {"--soundfont"},
@@ -123,6 +127,9 @@ TEST(HackOptions, XscreensaversCommonOptionsAreTakenNotRefused) {
   EXPECT_EQ(":7", o.display);
   EXPECT_TRUE(o.verbose);
   EXPECT_EQ(16666, o.delay_us);
+  hack_options slowest;
+  ASSERT_TRUE(parse({"-delay", "10000000"}, &slowest, &error)) << error;
+  EXPECT_EQ(10000000, slowest.delay_us);
   hack_options quiet;
   ASSERT_TRUE(parse({"--verbose=x"}, &quiet, &error) == false);
   ASSERT_TRUE(parse({"--verbose"}, &quiet, &error));
