@@ -10,12 +10,7 @@
 TEST(Measure, FramesPerSecondOfTheTimerLoop) {
   reset_host_state();
   is_preview = 1;  // no input rules: the measurement must not end early
-  WNDCLASSA saver_class = {};
-  saver_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-  saver_class.lpfnWndProc = saver_window_proc;
-  saver_class.hInstance = GetModuleHandleA(nullptr);
-  saver_class.lpszClassName = saver_class_name;
-  RegisterClassA(&saver_class);
+  register_saver_class();
   int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   HWND window =
       CreateWindowExA(0, saver_class_name, preview_title, WS_POPUP | WS_VISIBLE, 0, 0, width,

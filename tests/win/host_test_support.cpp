@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host_state.h"
+#include "saver_host.h"
 
 void reset_host_state() {
   instance = GetModuleHandleA(nullptr);
@@ -54,4 +55,13 @@ void drain(HWND window) {
   for (int i = 0; i < 1000 && PeekMessageA(&msg, window, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE);
        ++i) {
   }
+}
+
+void register_saver_class() {
+  WNDCLASSA saver_class = {};
+  saver_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+  saver_class.lpfnWndProc = saver_window_proc;
+  saver_class.hInstance = GetModuleHandleA(nullptr);
+  saver_class.lpszClassName = saver_class_name;
+  RegisterClassA(&saver_class);
 }

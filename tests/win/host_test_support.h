@@ -13,6 +13,10 @@ void reset_host_state();
 HWND make_window(WNDPROC proc, DWORD style = WS_POPUP, HWND parent = nullptr, int width = 320,
                  int height = 200, const char* class_name = nullptr);
 
+// Registers the saver's window class with its procedure and styles, as the
+// host does, for tests that make saver windows themselves (again: no harm).
+void register_saver_class();
+
 // Removes one posted message of that number for the window (any window when
 // window is null); true when there was one.
 bool take_posted(HWND window, UINT message);

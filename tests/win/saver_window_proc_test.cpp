@@ -29,12 +29,7 @@ LRESULT CALLBACK parent_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 }
 
 HWND make_saver_window(DWORD style, HWND parent) {
-  WNDCLASSA saver_class = {};
-  saver_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-  saver_class.lpfnWndProc = saver_window_proc;
-  saver_class.hInstance = GetModuleHandleA(nullptr);
-  saver_class.lpszClassName = saver_class_name;
-  RegisterClassA(&saver_class);
+  register_saver_class();
   return CreateWindowExA(0, saver_class_name, parent ? preview_title : saver_title, style, 0, 0,
                          160, 120, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
