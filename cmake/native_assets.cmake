@@ -13,7 +13,7 @@ if(NOT EXISTS "${orvane_asset_check}" AND ORVANE_NATIVE_BUILD_DIR)
   set(native_env ${CMAKE_COMMAND} -E env --unset=CC --unset=CXX)
   if(NOT EXISTS "${ORVANE_NATIVE_BUILD_DIR}/CMakeCache.txt")
     execute_process(COMMAND ${native_env} ${CMAKE_COMMAND} -S ${PROJECT_SOURCE_DIR}
-                            -B ${ORVANE_NATIVE_BUILD_DIR} -G Ninja)
+                            --preset default -B ${ORVANE_NATIVE_BUILD_DIR})
   endif()
   execute_process(COMMAND ${native_env} ${CMAKE_COMMAND} --build ${ORVANE_NATIVE_BUILD_DIR}
                           --target orvane_assets)
