@@ -19,6 +19,11 @@ log=build-bench/bench.txt
 status=0
 with_display 1920x1200x24 build-bench/tests/bench/orvane_bench "$@" </dev/null 2>&1 >/dev/null |
   tee "$log" || status=$?
+# A filter that matches nothing runs nothing, yet the program exits 0.
+if grep -q "Failed to match any benchmarks" "$log"; then
+  echo "bench: FAILED (no benchmark matches the filter)"
+  exit 1
+fi
 if [ "$status" -ne 0 ] || grep -q "ERROR OCCURRED" "$log"; then
   echo "bench: FAILED (a benchmark could not run; see above)"
   exit 1
