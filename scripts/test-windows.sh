@@ -10,10 +10,11 @@
 # deliberate-fault runs, where one failure is the answer).
 #
 # The builds are the presets default, win64 and win32, placed under
-# NATIVE_BUILD_DIR. The native build provides the pictures, the tune and the icon (target
-# orvane_assets). The cross builds go to NATIVE_BUILD_DIR/build-win64 and
-# NATIVE_BUILD_DIR/build-win32; the throw-away wine prefix lives in the first
-# (wine-session/). One case runs by name with ctest --test-dir DIR -R CASE.
+# NATIVE_BUILD_DIR. The native build provides the pictures, the tune and the
+# icon (target orvane_assets). The cross builds go to
+# NATIVE_BUILD_DIR/build-win64 and NATIVE_BUILD_DIR/build-win32; the
+# throw-away wine prefix lives in the first (wine-session/). One case runs by
+# name with ctest --test-dir DIR -R CASE.
 # The last line is "windows: N passed, M failed"; the exit status is non-zero
 # when anything failed.
 set -euo pipefail
