@@ -208,7 +208,8 @@ for i in "${!headings[@]}"; do
   else
     caught=$((caught + 1))
     record "$suite" "$file" 1
-    first=$(grep -m1 -E 'Test +#[0-9]+: .*(\*\*\*|Failed|Not Run)' "$log/$n-$suite.log" |
+    # The verdict follows the dots; a case may have "Failed" in its name.
+    first=$(grep -m1 -E 'Test +#[0-9]+: [^ ]+ \.* *(\*\*\*|Failed|Not Run)' "$log/$n-$suite.log" |
       sed 's/.*Test *#[0-9]*: \([^ ]*\).*/\1/') || true
     echo "[$n] caught  $heading${first:+  (by $first)}  ($(($(date +%s) - start)) s)"
   fi
