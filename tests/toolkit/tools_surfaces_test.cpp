@@ -223,7 +223,7 @@ TEST_F(Surfaces, TeapotIsDrawnAndLeavesTextureGenerationOff) {
   EXPECT_GT(hi_y - lo_y, 1.2f);
   EXPECT_LT(hi_y - lo_y, 2.0f);
   // (Feedback reports the teapot's own texture coordinates, not generated
-  // ones, so the sphere map itself is not read back here.)
+  // ones; the next case reads the sphere map back from the screen.)
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
   for (GLenum coord : {GL_S, GL_T}) {
@@ -231,6 +231,39 @@ TEST_F(Surfaces, TeapotIsDrawnAndLeavesTextureGenerationOff) {
     glGetTexGeniv(coord, GL_TEXTURE_GEN_MODE, &mode);
     EXPECT_EQ(GL_SPHERE_MAP, mode);
   }
+}
+
+// The teapot's texture is the sphere map: seen from the front, s = 0.5 + nx/2,
+// so a texture that reddens with s is dark on the body's left and bright on
+// its right. The teapot's own coordinates run round each patch instead.
+TEST_F(Surfaces, TeapotSphereMapFollowsTheNormalAcrossTheBody) {
+  GLuint ramp = 0;
+  glGenTextures(1, &ramp);
+  glBindTexture(GL_TEXTURE_2D, ramp);
+  unsigned char texels[64 * 3] = {};
+  for (int i = 0; i < 64; ++i) texels[i * 3] = static_cast<unsigned char>(i * 255 / 63);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 64, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_DEPTH_TEST);
+  // Far from the eye, so every vertex is seen straight along -z.
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-2, 2, -2, 2, 1, 20);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(0, 0, -10);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  draw_env_teapot();
+  glFinish();
+  const int left = pixel_at(-0.6f, 0.0f, 2)[0], right = pixel_at(0.6f, 0.0f, 2)[0];
+  EXPECT_LT(left, 100);
+  EXPECT_GT(right, 155);
+  glDeleteTextures(1, &ramp);
 }
 
 TEST_F(Surfaces, TriangleOutlineIsOneClosedLoop) {
