@@ -36,18 +36,29 @@ Window make_test_window(Display* dpy, int width, int height, bool input_only) {
   return w;
 }
 
+namespace {
+// Other test programs' windows come and go while the search asks about them;
+// Xlib's default handler would end the test on the first one gone.
+int ignore_x_error(Display*, XErrorEvent*) { return 0; }
+}  // namespace
+
 Window find_top_level(Display* dpy, const std::function<bool(Window)>& match) {
+  XSync(dpy, False);
+  const auto previous = XSetErrorHandler(ignore_x_error);
   Window root = DefaultRootWindow(dpy), parent, *children = nullptr;
   unsigned count = 0;
   Window found = 0;
-  if (!XQueryTree(dpy, root, &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    XWindowAttributes a;
-    if (match(children[i]) && XGetWindowAttributes(dpy, children[i], &a) &&
-        a.map_state == IsViewable)
-      found = children[i];
+  if (XQueryTree(dpy, root, &root, &parent, &children, &count)) {
+    for (unsigned i = 0; i < count && !found; ++i) {
+      XWindowAttributes a;
+      if (match(children[i]) && XGetWindowAttributes(dpy, children[i], &a) &&
+          a.map_state == IsViewable)
+        found = children[i];
+    }
+    if (children) XFree(children);
   }
-  if (children) XFree(children);
+  XSync(dpy, False);
+  XSetErrorHandler(previous);
   return found;
 }
 

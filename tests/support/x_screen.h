@@ -14,8 +14,8 @@
 // A mapped, plain window in the screen's default visual (or InputOnly).
 Window make_test_window(Display* dpy, int width, int height, bool input_only = false);
 
-// The first mapped top-level window for which `match` holds, or 0. Windows of
-// other programs may go while it asks; their errors are the caller's handler's.
+// The first mapped top-level window for which `match` holds, or 0. A window
+// that goes while it asks is simply not the one: its errors are ignored.
 Window find_top_level(Display* dpy, const std::function<bool(Window)>& match);
 // ... whose title is `title`.
 Window window_titled(Display* dpy, const char* title);
