@@ -6,6 +6,8 @@
 #   orvane_<version>_<arch>.deb   Debian package of the saver, the viewer and their data
 #   orvane-<version>.tar.gz       the commit's sources (git archive)
 #   Orvane-<version>-web.zip      the web page (emscripten), to serve as it is
+#   Orvane.Orvane.yaml, Orvane.Orvane.installer.yaml, Orvane.Orvane.locale.en-US.yaml
+#                                 the setup's winget manifest
 #   SHA256SUMS                    the checksums of the files above
 #   SHA256SUMS.asc                its detached signature, when given a gpg key
 #
@@ -21,6 +23,8 @@
 #       Orvane.scr, the uninstaller and the setup (see lib/authenticode-sign.sh
 #       for the password and time-stamp settings);
 #   ORVANE_GPG_KEY  the gpg key (id or e-mail) that signs SHA256SUMS.
+# ORVANE_RELEASE_URL is the https address the release's files are published
+# under, for the winget manifest (a placeholder under orvane.invalid without it).
 set -euo pipefail
 exec </dev/null
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -37,6 +41,11 @@ if [[ -n ${ORVANE_SIGN_CERT:-} || -n ${ORVANE_SIGN_KEY:-} ]]; then
 else
   authenticode=0
 fi
+
+release_url=${ORVANE_RELEASE_URL:-}
+# The manifest quotes it in YAML, so no quotes, spaces or plain http.
+[[ -z $release_url || $release_url =~ ^https://[^[:space:]\'\"]+$ ]] ||
+  { echo "release: ORVANE_RELEASE_URL must be an https:// address without spaces or quotes" >&2; exit 2; }
 
 if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
   SOURCE_DATE_EPOCH=$(git -C "$repo" log -1 --format=%ct 2>/dev/null || stat -c %Y "$repo/CMakeLists.txt")
@@ -133,9 +142,78 @@ make_installer() {
   touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
   rm -f "$out"
   [[ $authenticode -eq 0 ]] || sign=("-DSIGN=bash '$sign_tool' '%1'")
-  makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$out" "${sign[@]}" \
+  # -WX: a text missing from one language's file stops the build.
+  makensis -V2 -WX -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$out" "${sign[@]}" \
     "$repo/packaging/windows/orvane.nsi"
   [[ $authenticode -eq 0 ]] || bash "$sign_tool" "$out"
+}
+
+# --- winget manifest -------------------------------------------------------------
+winget_id=Orvane.Orvane
+winget_names=("$winget_id.yaml" "$winget_id.installer.yaml" "$winget_id.locale.en-US.yaml")
+# make_winget_manifests: the version, installer and default-locale files for
+# this setup. No install-location switch: the saver's folder cannot move.
+make_winget_manifests() {
+  local url=${release_url:-https://orvane.invalid/releases/$version}
+  local setup=$dist/Orvane-$version-setup.exe sha schema=1.9.0 common
+  sha=$(sha256sum "$setup" | cut -d' ' -f1) || return 1
+  common="PackageIdentifier: $winget_id
+PackageVersion: $version"
+  cat >"$dist/${winget_names[0]}" <<EOF
+# yaml-language-server: \$schema=https://aka.ms/winget-manifest.version.$schema.schema.json
+$common
+DefaultLocale: en-US
+ManifestType: version
+ManifestVersion: $schema
+EOF
+  # Exit code 2 through winget, which never passes /D=: a newer Orvane is
+  # installed (or the computer has no drive C:).
+  cat >"$dist/${winget_names[1]}" <<EOF
+# yaml-language-server: \$schema=https://aka.ms/winget-manifest.installer.$schema.schema.json
+$common
+InstallerType: nullsoft
+Scope: machine
+ElevationRequirement: elevatesSelf
+UpgradeBehavior: install
+InstallModes:
+  - interactive
+  - silent
+InstallerSwitches:
+  Silent: /S
+  SilentWithProgress: /S
+  Custom: /SETSAVER /NOTUNE
+ExpectedReturnCodes:
+  - InstallerReturnCode: 2
+    ReturnResponse: downgrade
+  - InstallerReturnCode: 740
+    ReturnResponse: blockedByPolicy
+ReleaseDate: $(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%d)
+AppsAndFeaturesEntries:
+  - DisplayName: Orvane
+    Publisher: The Orvane developers
+    DisplayVersion: $version
+    ProductCode: Orvane
+Installers:
+  - Architecture: x64
+    InstallerUrl: '${url%/}/Orvane-$version-setup.exe'
+    InstallerSha256: ${sha^^}
+ManifestType: installer
+ManifestVersion: $schema
+EOF
+  cat >"$dist/${winget_names[2]}" <<EOF
+# yaml-language-server: \$schema=https://aka.ms/winget-manifest.defaultLocale.$schema.schema.json
+$common
+PackageLocale: en-US
+Publisher: The Orvane developers
+PackageName: Orvane
+License: MIT
+Copyright: Copyright (c) 2026 The Orvane developers
+ShortDescription: A screen saver, a slow flight through a glowing nebula to a calm tune.
+Tags:
+  - screensaver
+ManifestType: defaultLocale
+ManifestVersion: $schema
+EOF
 }
 
 # --- Debian package ----------------------------------------------------------------
@@ -179,7 +257,8 @@ make_source() {
 # release_files: this version's files in dist/, by name.
 release_files() {
   local file
-  for file in "$dist/Orvane-$version-"* "$dist"/orvane_"$version"_*.deb "$dist/orvane-$version.tar.gz"; do
+  for file in "$dist/Orvane-$version-"* "$dist"/orvane_"$version"_*.deb "$dist/orvane-$version.tar.gz" \
+    "${winget_names[@]/#/$dist/}"; do
     if [[ -e $file ]]; then echo "${file##*/}"; fi
   done
 }
@@ -198,6 +277,9 @@ for arch in win64 win32; do
   step "Orvane-$version-$arch.zip" make_zip "$arch"
 done
 step "Orvane-$version-setup.exe" make_installer
+step "winget manifest" make_winget_manifests
+[[ -n $release_url ]] ||
+  echo "release: note: no ORVANE_RELEASE_URL, so the winget manifest points at https://orvane.invalid/releases/$version/"
 step "Debian package" make_deb
 step "Orvane-$version-web.zip" make_web_zip
 if git -C "$repo" rev-parse --verify -q HEAD >/dev/null 2>&1; then

@@ -39,6 +39,8 @@ fi
 # grabs, and openssl for a throw-away signing certificate.
 if [ "$profile" = test ]; then
   packages+=(lintian unzip xdotool x11-apps openssl)
+  # localedef: the setup's languages, as wine takes them from LANG.
+  packages+=(locales)
 fi
 
 missing=()
@@ -54,7 +56,7 @@ node_modules() {
   lock=$repo/package-lock.json
   stamp=$repo/node_modules/.orvane-lock
   if [ -f "$stamp" ] && cmp -s "$lock" "$stamp"; then return 0; fi
-  echo "setup: npm ci (playwright-core for the web tests)"
+  echo "setup: npm ci (playwright-core for the web tests, ajv and yaml for the winget manifest's)"
   (cd "$repo" && npm ci --no-audit --no-fund --loglevel=error) && cp "$lock" "$stamp"
 }
 

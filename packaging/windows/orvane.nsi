@@ -3,13 +3,17 @@
 ;
 ;   makensis -DVERSION=1.0.1 -DSTAGE=folder -DOUTFILE=Orvane-1.0.1-setup.exe orvane.nsi
 ;
+; lang/ holds our own texts, one file per language (each LangString of
+; English.nsh in every one; makensis -WX stops on a missing one).
 ; STAGE holds Orvane.scr (x86_64), supernova.ppm, Orvane.ppm, music.mid,
 ; orvane.ico, LICENSE.txt and README.txt. With -DSIGN="command", the
 ; uninstaller is signed by that command ("%1" is its file) before it is packed.
 ;
 ; Switches: /S silent; /SETSAVER makes a silent install choose Orvane as the
-; screen saver of the account it runs as; /KEEPSAVER never does. /D= may only
-; name the one folder the saver reads (below); any other folder is refused.
+; screen saver of the account it runs as; /KEEPSAVER never does. /NOTUNE
+; leaves the tune out, /TUNE puts it in; without either an upgrade keeps the
+; earlier choice. /D= may only name the one folder the saver reads (below);
+; any other folder is refused.
 
 Unicode true
 Target amd64-unicode
@@ -69,7 +73,25 @@ VIAddVersionKey /LANG=1033 LegalCopyright "Copyright (c) 2026 ${PUBLISHER}. MIT 
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
-!insertmacro MUI_LANGUAGE "English"
+; The language is Windows' display language when it is one of these, else
+; the first. No language box: the display language already says what the
+; user reads, and a box would ask again on every upgrade.
+!macro orvane_language NAME
+  !insertmacro MUI_LANGUAGE "${NAME}"
+  !include "lang\${NAME}.nsh"
+!macroend
+!insertmacro orvane_language "English"
+!insertmacro orvane_language "German"
+!insertmacro orvane_language "French"
+!insertmacro orvane_language "Spanish"
+!insertmacro orvane_language "Italian"
+!insertmacro orvane_language "PortugueseBR"
+!insertmacro orvane_language "Dutch"
+!insertmacro orvane_language "Polish"
+!insertmacro orvane_language "Russian"
+!insertmacro orvane_language "Japanese"
+!insertmacro orvane_language "SimpChinese"
+!insertmacro orvane_language "Korean"
 
 !ifdef SIGN
   !uninstfinalize `${SIGN}` = 0
@@ -80,20 +102,21 @@ VIAddVersionKey /LANG=1033 LegalCopyright "Copyright (c) 2026 ${PUBLISHER}. MIT 
   UserInfo::GetAccountType
   Pop $0
   ${If} $0 != "admin"
-    MessageBox MB_ICONSTOP "Orvane needs administrator rights to change System32 and Program Files." /SD IDOK
+    MessageBox MB_ICONSTOP "$(NeedAdmin)" /SD IDOK
     SetErrorLevel 740
     Quit
   ${EndIf}
 !macroend
 
-Section "Orvane (required)" section_files
+Section "$(SecFiles)" section_files
   SectionIn RO
   SetRegView 64
   SetOverwrite on
   SetOutPath "$INSTDIR"
   File "${STAGE}\supernova.ppm"
   File "${STAGE}\Orvane.ppm"
-  File "${STAGE}\music.mid"
+  ; The tune's own section puts it back when it is chosen.
+  Delete "$INSTDIR\music.mid"
   File "${STAGE}\LICENSE.txt"
   File "${STAGE}\README.txt"
   ; The screen saver list shows the .scr files of the 64-bit system folder.
@@ -113,15 +136,18 @@ Section "Orvane (required)" section_files
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallDate" "$2$1$0"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0B /G=0" $0 $1 $2
-  ${GetSize} "$SYSDIR" "/M=Orvane.scr /S=0B /G=0" $1 $2 $3
-  IntOp $0 $0 + $1
-  IntOp $0 $0 + 1023
-  IntOp $0 $0 / 1024
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  ; What the next setup ticks by default.
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "PlayTune" 0
 SectionEnd
 
-Section "Use Orvane as my screen saver" section_choose
+; The saver plays music.mid when it finds it and runs silently without.
+Section "$(SecTune)" section_tune
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\music.mid"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "PlayTune" 1
+SectionEnd
+
+Section "$(SecChoose)" section_choose
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   ; Already ours (an upgrade): what was remembered before still holds.
   ${If} $0 != "$SYSDIR\Orvane.scr"
@@ -145,18 +171,30 @@ Section "Use Orvane as my screen saver" section_choose
   System::Call "user32::SystemParametersInfoW(i 17, i 1, p 0, i 2)"
 SectionEnd
 
+; Last, when every chosen file is in place.
+Section "-size"
+  ${GetSize} "$INSTDIR" "/S=0B /G=0" $0 $1 $2
+  ${GetSize} "$SYSDIR" "/M=Orvane.scr /S=0B /G=0" $1 $2 $3
+  IntOp $0 $0 + $1
+  IntOp $0 $0 + 1023
+  IntOp $0 $0 / 1024
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
 Function .onInit
   SetRegView 64
   !insertmacro require_admin
   ; /D= names another folder: the saver would find nothing there, so change
   ; nothing. (StrCmp ignores case, as Windows does.)
   ${If} $INSTDIR != "${DATA_DIR}"
-    MessageBox MB_ICONSTOP "Orvane can only be installed in ${DATA_DIR}, the folder its screen saver reads, not in $INSTDIR. Nothing was changed." /SD IDOK
+    MessageBox MB_ICONSTOP "$(OnlyFolder)" /SD IDOK
     Abort
   ${EndIf}
+  ; The folder as Windows lists it, for the entry, however /D= spelt it.
+  StrCpy $INSTDIR "${DATA_DIR}"
   ; A Windows on another drive still needs C:, where the saver looks.
   ${IfNot} ${FileExists} "C:\*.*"
-    MessageBox MB_ICONSTOP "Orvane's screen saver reads its files from ${DATA_DIR}, and this computer has no drive C:. Nothing was changed." /SD IDOK
+    MessageBox MB_ICONSTOP "$(NoDriveC)" /SD IDOK
     Abort
   ${EndIf}
   ; Same or older: upgrade in place. Newer: leave it alone.
@@ -164,7 +202,7 @@ Function .onInit
   ${If} $0 != ""
     ${VersionCompare} $0 "${VERSION}" $1
     ${If} $1 == 1
-      MessageBox MB_ICONSTOP "Orvane $0 is installed, which is newer than ${VERSION}. Remove it first to install this one." /SD IDOK
+      MessageBox MB_ICONSTOP "$(NewerInstalled)" /SD IDOK
       Abort
     ${EndIf}
   ${EndIf}
@@ -183,6 +221,22 @@ Function .onInit
   ${GetOptions} $0 "/KEEPSAVER" $1
   ${IfNot} ${Errors}
     !insertmacro UnselectSection ${section_choose}
+  ${EndIf}
+  ; The tune as the last install left it (ticked when none said), unless
+  ; told otherwise; /NOTUNE wins over /TUNE.
+  ReadRegDWORD $1 HKLM "${UNINSTALL_KEY}" "PlayTune"
+  ${If} $1 == "0"
+    !insertmacro UnselectSection ${section_tune}
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/TUNE" $1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${section_tune}
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/NOTUNE" $1
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${section_tune}
   ${EndIf}
 FunctionEnd
 

@@ -9,6 +9,7 @@
 #                         ($ORVANE_RELEASE_BUILD, as release.sh); work=build/test
 #   version, arch         the version in CMakeLists.txt; the Debian architecture
 #   dist, setup, zip64, zip32, deb, source_tar, web_zip, release_names
+#                         (with the three winget manifest files)
 #                         the release folder and its files
 #   part, part_dir        the part's name and its own scratch folder (emptied;
 #                         each check's log in part_dir/logs)
@@ -43,7 +44,7 @@ release_files() {
   source_tar=$dist/orvane-$version.tar.gz
   web_zip=$dist/Orvane-$version-web.zip
   release_names=("${setup##*/}" "${zip32##*/}" "${zip64##*/}" "${deb##*/}" "${source_tar##*/}"
-                 "${web_zip##*/}")
+                 "${web_zip##*/}" Orvane.Orvane.yaml Orvane.Orvane.installer.yaml Orvane.Orvane.locale.en-US.yaml)
   local file missing=0
   for file in "${release_names[@]}" SHA256SUMS; do
     [[ -f $dist/$file ]] || { fail "no $dist/$file"; missing=1; }

@@ -3,8 +3,10 @@
 # a virtual display of its own: silent installs with and without /SETSAVER,
 # the files, the Apps & features entry and the chosen screen saver, the
 # installed saver drawing the nebula, uninstalls that leave nothing of ours and
-# put the previous choice back, /D=, upgrades and downgrades, and the signed
-# setup (when checksums-and-signatures.sh made one in the same build folder).
+# put the previous choice back, /D= as Windows passes it, the tune left out and
+# kept out, the setup's language, upgrades and downgrades, the signed setup
+# (when checksums-and-signatures.sh made one in the same build folder), and
+# the winget manifest against winget's schemas.
 #
 #   scripts/release-tests/installer.sh DIST
 #
@@ -26,6 +28,27 @@ part_cleanup() {
   if [[ -d $prefix ]]; then wine_server_end; fi
   display_stop
 }
+
+# Each manifest file valid against the schema it names, all of this release,
+# and the installer's pointing at this setup.
+manifest_valid() {
+  (cd "$repo" && node -e '
+    const [dist, schemas, id, version] = process.argv.slice(1);
+    const Ajv = require("ajv"), YAML = require("yaml"), fs = require("fs");
+    const ajv = new Ajv({ allErrors: true, strict: false });
+    ajv.addFormat("date", /^\d{4}-\d\d-\d\d$/).addFormat("long", { type: "number", validate: Number.isInteger });
+    let bad = 0;
+    for (const [name, kind] of [["", "version"], [".installer", "installer"], [".locale.en-US", "defaultLocale"]]) {
+      const doc = YAML.parse(fs.readFileSync(`${dist}/${id}${name}.yaml`, "utf8"));
+      const schema = JSON.parse(fs.readFileSync(`${schemas}/manifest.${kind}.${doc.ManifestVersion}.json`));
+      if (!ajv.validate(schema, doc)) { console.log(id + name, JSON.stringify(ajv.errors)); bad = 1; }
+      if (doc.ManifestType.toLowerCase() !== kind.toLowerCase() || doc.PackageIdentifier !== id ||
+          doc.PackageVersion !== version) { console.log(id + name, "is not the", kind, "of", id, version); bad = 1; }
+    }
+    process.exit(bad);' "$dist" "$repo/packaging/winget/schemas" Orvane.Orvane "$version") || return 1
+  grep -Fx "    InstallerSha256: $(sha256sum "$setup" | cut -d' ' -f1 | tr a-f A-F)" "$dist/Orvane.Orvane.installer.yaml"
+}
+check "winget manifest: valid by winget's schemas, this version, this setup's SHA-256" manifest_valid
 
 check "virtual display" display_start 1024x768x24
 check "fresh wine prefix" wine_prefix_ready
@@ -63,6 +86,11 @@ set_saver() { reg add "$desktop_key" /v SCRNSAVE.EXE /t REG_SZ /d "$1" /f >/dev/
 set_active() { reg add "$desktop_key" /v ScreenSaveActive /t REG_SZ /d "$1" /f >/dev/null; }
 
 run_setup() { timeout -k 10 180 "$wine" "$setup" /S "$@"; }
+# run_setup_line SWITCHES: the silent setup's command line as one string, as
+# Windows callers pass it (wine would quote an argument holding a space, and
+# NSIS reads /D= only at the start of a word).
+check "the setup copied to C:\\" cp "$setup" "$drive_c/orvane-setup.exe"
+run_setup_line() { timeout -k 10 180 "$wine" cmd /c "C:\orvane-setup.exe /S $1"; }
 # Runs the entry's QuietUninstallString as Windows would. NSIS's uninstaller
 # copies itself away and starts again, so wait for every process in the prefix.
 run_uninstall() {
@@ -76,13 +104,14 @@ run_uninstall() {
 
 expected_install_list=$'LICENSE.txt\nOrvane.ppm\nREADME.txt\nUninstall.exe\nmusic.mid\nsupernova.ppm'
 # Every file where the saver and Windows look for it, and nothing else of ours:
-# the same bytes as the win64 zip's.
+# the same bytes as the win64 zip's. With "notune", no music.mid.
 files_in_place() {
-  diff <(echo "$expected_install_list") <(cd "$install_dir" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort) ||
+  local expected=$expected_install_list name
+  [[ ${1:-} != notune ]] || expected=$(grep -vx music.mid <<<"$expected")
+  diff <(echo "$expected") <(cd "$install_dir" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort) ||
     return 1
   cmp "$system32/Orvane.scr" <(unzip -p "$zip64" "Orvane-$version-win64/Orvane.scr") || return 1
-  local name
-  for name in supernova.ppm Orvane.ppm music.mid README.txt LICENSE.txt; do
+  for name in $(grep -vx Uninstall.exe <<<"$expected"); do
     cmp "$install_dir/$name" <(unzip -p "$zip64" "Orvane-$version-win64/$name") || return 1
   done
 }
@@ -214,23 +243,27 @@ for switches in /KEEPSAVER "" "/SETSAVER /KEEPSAVER"; do
   check "uninstall keeps the saver that was chosen" previous_kept 'C:\windows\system32\mine.scr' 0
 done
 
-# 5. /D= may name the saver's own folder; any other folder is refused with
-# exit code 2 and nothing changed.
-elsewhere_dir=$drive_c/Elsewhere
-refuses_other_folder() {
+# 5. /D= may name the saver's own folder, in any case; any other folder, a
+# neighbour, a subfolder or a way round through .., is refused with exit code
+# 2 and nothing changed.
+refuses_folder() {
   local status
-  run_setup /SETSAVER '/D=C:\Elsewhere'
+  run_setup_line "/SETSAVER /D=$1"
   status=$?
   [[ $status -eq 2 ]] || { echo "exit code $status, expected 2"; return 1; }
-  [[ ! -e $elsewhere_dir ]] || { echo "C:\\Elsewhere was made"; return 1; }
+  diff <(echo "$program_files") <(ls "$drive_c" "$drive_c/Program Files") || { echo "folders were made"; return 1; }
   nothing_of_ours && previous_kept 'C:\windows\system32\mine.scr' 0
 }
-check "setup.exe /S /D=C:\Elsewhere refuses with exit code 2 and changes nothing" refuses_other_folder
+program_files=$(ls "$drive_c" "$drive_c/Program Files")
+for folder in 'C:\Elsewhere' 'C:\Program Files\Orvane2' 'C:\Program Files\Orvane\sub' 'C:\Program Files\Orvane\..\Orvane'; do
+  check "setup.exe /S /D=$folder refuses with exit code 2 and changes nothing" refuses_folder "$folder"
+done
 installs_at_own_folder() {
-  run_setup /SETSAVER '/D=C:\Program Files\Orvane' || return 1
-  files_in_place && entry_in_place && chosen_as_saver
+  run_setup_line '/SETSAVER /D=c:\PROGRAM FILES\orvane' || return 1
+  files_in_place && entry_in_place && chosen_as_saver &&
+    expect_value "$uninstall_key" InstallLocation 'C:\Program Files\Orvane'
 }
-check "setup.exe /S /D=<the saver's folder> installs there" installs_at_own_folder
+check "setup.exe /S /D=<the saver's folder, in another case> installs there" installs_at_own_folder
 check "Orvane.scr /s from that install draws the nebula" installed_saver_runs
 check "silent uninstall runs" run_uninstall
 check "uninstall leaves nothing of ours" nothing_of_ours
@@ -266,5 +299,52 @@ if [[ -f $signed_dist/${setup##*/} && -f $signing_cert ]]; then
   check "silent uninstall runs" run_uninstall
   check "uninstall leaves nothing of ours" nothing_of_ours
 fi
+
+# 9. The tune left out: no music.mid, and the saver still draws; an upgrade
+# keeps it out until /TUNE.
+installs_tune() {
+  local want=$1
+  shift
+  run_setup "$@" && files_in_place "$want" && entry_in_place
+}
+check "setup.exe /S /NOTUNE installs without music.mid" installs_tune notune /NOTUNE
+check "Orvane.scr /s without the tune draws the nebula" installed_saver_runs
+upgrade_keeps_tune_out() {
+  reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 0.9.0 /f >/dev/null && installs_tune notune
+}
+check "setup.exe /S over it (an upgrade) keeps the tune out" upgrade_keeps_tune_out
+check "setup.exe /S /TUNE puts it back" installs_tune tune /TUNE
+check "setup.exe /S /NOTUNE takes it out again" installs_tune notune /NOTUNE
+check "silent uninstall runs" run_uninstall
+check "uninstall leaves nothing of ours" nothing_of_ours
+
+# 10. The setup in Windows' display language, which wine takes from LANG:
+# the first page's window title.
+locales=$part_dir/locales
+make_locales() {
+  local name
+  mkdir -p "$locales" || return 1
+  for name in de_DE fr_FR ja_JP; do localedef -i "$name" -f UTF-8 "$locales/$name.UTF-8" || return 1; done
+}
+titled() { for w in $(xdotool search --name Orvane); do xdotool getwindowname "$w"; done | grep -Fxq "$1 "; }
+# setup_titled LOCALE TITLE: the interactive setup shows TITLE; then it is ended.
+setup_titled() {
+  local pid status=0
+  LOCPATH=$locales LANG=$1.UTF-8 timeout -k 10 180 "$wine" 'C:\orvane-setup.exe' &
+  pid=$!
+  wait_until 60 titled "$2" || { status=1; echo "no window \"$2\":"; xdotool search --name . getwindowname %@; }
+  kill "$pid"
+  wait "$pid"
+  wine_server_wait 60
+  return $status
+}
+check "locales for the setup's languages" make_locales
+while read -r name title; do
+  check "the setup under LANG=$name.UTF-8 is titled \"$title\"" setup_titled "$name" "$title"
+done <<'EOF'
+de_DE Installation von Orvane
+fr_FR Installation de Orvane
+ja_JP Orvane セットアップ
+EOF
 
 part_report
