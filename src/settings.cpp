@@ -26,6 +26,10 @@ int read_config(const char* path, const char* key, FILE* open_error_stream, Stor
     printf("# error: fail alloc memory.\n");
     exit(1);
   }
+  // Notepad may begin a UTF-8 file with a byte-order mark: it belongs to no
+  // key, and left in place it would hide the first line's.
+  char mark[3];
+  if (fread(mark, 1, 3, file) != 3 || memcmp(mark, "\xEF\xBB\xBF", 3) != 0) rewind(file);
   bool found = false;
   while (!found && fgets(line, piece_size, file)) {
     line[strcspn(line, "\r\n")] = '\0';

@@ -45,6 +45,12 @@ TEST_F(Settings, FlagValuesAndWhereAKeyCounts) {
       {"FullScreen 0\nFullScreen 1\n", 0, false},  // only the first line counts
       {"Other 5\nFullScreen 1", 0, true},          // last line without a line end
       {"FullScreen 1\r\n", 0, true},
+      // As Notepad saves it: CRLF, with or without a final line end, and a
+      // UTF-8 byte-order mark before the first key.
+      {"\xEF\xBB\xBF" "FullScreen\t1\r\nOther 2\r\n", 0, true},
+      {"\xEF\xBB\xBF# saved by Notepad\r\nOther 2\r\nFullScreen 1", 0, true},
+      {"\xEF\xBB\xBF" "FullScreen 0\r\n", 0, false},
+      {"\xEF\xBB" "FullScreen 1\r\n", 1, false},     // half a mark is part of the key
       {"fullscreen 1\n", 1, false},                // keys are case-sensitive
       {"#FullScreen 1\n", 1, false},
       {"  #FullScreen 1\n", 1, false},             // key "#FullScreen"
@@ -123,6 +129,12 @@ TEST_F(Settings, IntegerAndStringReaders) {
   EXPECT_STREQ(text, "nebula-blue");
   EXPECT_EQ(read_config_int(path.c_str(), "Huge", &value), 0);
   EXPECT_EQ(value, 2147483647);
+  // A Notepad file: no CR is left in a value, the last line needs no line end.
+  write("\xEF\xBB\xBFName\tnebula-red\r\nSize 17");
+  EXPECT_EQ(read_config_string(path.c_str(), "Name", text), 0);
+  EXPECT_STREQ(text, "nebula-red");
+  EXPECT_EQ(read_config_int(path.c_str(), "Size", &value), 0);
+  EXPECT_EQ(value, 17);
   // The longest value a line can hold fits the 256-character target.
   std::string long_value(250, 'v');
   write("K " + long_value + "\n");

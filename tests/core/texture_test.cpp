@@ -57,6 +57,8 @@ TEST_F(Texture, EveryLayoutOfTheSameNumbersGivesTheSameTexture) {
       long_line + "\n",
       // The last sample without a line end.
       "P3 4 2 255\n" + join_samples(" "),
+      // As Windows tools save it: CRLF line ends, CR in every gap of the header.
+      "P3\r\n# saved on Windows\r\n4\r2\r\n255\r\n" + join_samples("\r\n") + "\r\n",
   };
   ASSERT_GT(long_line.size(), 79u);
   ASSERT_NE(long_line[78], ' ');  // a token straddles the first chunk boundary

@@ -185,4 +185,43 @@ TEST(HackOptions, TargetPrefersWindowIdThenOwnWindowThenDaemonThenRoot) {
   EXPECT_NE(std::string::npos, error.find("XSCREENSAVER_WINDOW"));
 }
 
+// Limits at their edges, one row each: the last value taken is stored as
+// written, the first one past it refused with the option's name.
+TEST(HackOptionLimits, LastValueTakenFirstPastItRefused) {
+  struct edge {
+    std::vector<const char*> words;
+    bool taken;
+    long delay_us = 0;
+    unsigned seed = 0;
+    unsigned long window_id = 0;
+  };
+  const edge edges[] = {
+      {{"-delay", "0"}, true, 0, 0, 0},
+      {{"-delay", "10000000"}, true, 10000000, 0, 0},
+      {{"-delay", "10000001"}, false},
+      {{"-seed", "0"}, true, 16666, 0, 0},
+      {{"-seed", "4294967295"}, true, 16666, 4294967295u, 0},
+      {{"-seed", "4294967296"}, false},
+      {{"-window-id", "1"}, true, 16666, 0, 1},
+      {{"-window-id", "0"}, false},
+      {{"-window-id", "0x1fffffff"}, true, 16666, 0, 0x1fffffff},
+      {{"-window-id", "536870911"}, true, 16666, 0, 0x1fffffff},
+      {{"-window-id", "0x20000000"}, false},
+      {{"-window-id", "536870912"}, false},
+  };
+  for (const edge& e : edges) {
+    hack_options o;
+    std::string error;
+    const std::string row = std::string(e.words[0]) + " " + e.words[1];
+    ASSERT_EQ(e.taken, parse(e.words, &o, &error)) << row << ": " << error;
+    if (!e.taken) {
+      EXPECT_EQ(0u, error.find(e.words[0])) << row << ": " << error;
+      continue;
+    }
+    EXPECT_EQ(e.delay_us, o.delay_us) << row;
+    EXPECT_EQ(e.seed, o.seed) << row;
+    EXPECT_EQ(e.window_id, o.window_id) << row;
+  }
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,47 @@ TEST(ViewerOptions, BadInputIsRefusedWithAReason) {
     std::string error;
     EXPECT_FALSE(parse(args, &o, &error)) << args[0] << " " << (args.size() > 1 ? args[1] : "");
     EXPECT_FALSE(error.empty());
+  }
+}
+
+// Each documented limit: the last value taken is stored as written, the first
+// one past it refused.
+TEST(ViewerOptions, LimitsTakeTheirLastValueAndRefuseTheNext) {
+  struct edge {
+    std::vector<const char*> words;
+    bool taken;
+    long frames = 0;
+    int width = 0, height = 0;
+    unsigned seed = 0;
+  };
+  const edge edges[] = {
+      {{"--size", "2x2"}, true, -1, 2, 2, 0},
+      {{"--size", "16384x16384"}, true, -1, 16384, 16384, 0},
+      {{"--size", "1x2"}, false},
+      {{"--size", "2x1"}, false},
+      {{"--size", "16385x2"}, false},
+      {{"--size", "2x16385"}, false},
+      {{"--frames", "1", "--capture", "f.ppm"}, true, 1, 640, 360, 0},
+      {{"--frames", "0"}, true, 0, 640, 360, 0},
+      {{"--frames", "9223372036854775807"}, true, LONG_MAX, 640, 360, 0},
+      {{"--frames", "9223372036854775808"}, false},
+      {{"--seed", "0"}, true, -1, 640, 360, 0},
+      {{"--seed", "4294967295"}, true, -1, 640, 360, 4294967295u},
+      {{"--seed", "4294967296"}, false},
+  };
+  for (const edge& e : edges) {
+    viewer_options o;
+    std::string error;
+    const std::string row = std::string(e.words[0]) + " " + e.words[1];
+    ASSERT_EQ(e.taken, parse(e.words, &o, &error)) << row << ": " << error;
+    if (!e.taken) {
+      EXPECT_NE(std::string::npos, error.find(e.words[0])) << row << ": " << error;
+      continue;
+    }
+    EXPECT_EQ(e.frames, o.frames) << row;
+    EXPECT_EQ(e.width, o.width) << row;
+    EXPECT_EQ(e.height, o.height) << row;
+    EXPECT_EQ(e.seed, o.seed) << row;
   }
 }
 
