@@ -38,7 +38,7 @@ fi
 # Their tests (test-release.sh): package checker, unzip, key presses and screen
 # grabs, and openssl for a throw-away signing certificate.
 if [ "$profile" = test ]; then
-  packages+=(lintian unzip xdotool x11-apps openssl)
+  packages+=(lintian desktop-file-utils unzip xdotool x11-apps openssl)
   # localedef: the setup's languages, as wine takes them from LANG.
   packages+=(locales)
 fi

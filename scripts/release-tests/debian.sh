@@ -52,7 +52,8 @@ deb_contents() {
     ./usr/share/orvane/music.mid ./usr/share/man/man1/orvane-viewer.1.gz ./usr/share/doc/orvane/copyright \
     ./usr/share/doc/orvane/changelog.gz ./usr/share/doc/orvane/README.Debian \
     ./usr/libexec/xscreensaver/orvane ./usr/share/man/man6/orvane.6.gz \
-    ./usr/bin/orvane-xscreensaver-setup ./usr/share/man/man1/orvane-xscreensaver-setup.1.gz; do
+    ./usr/bin/orvane-xscreensaver-setup ./usr/share/man/man1/orvane-xscreensaver-setup.1.gz \
+    ./usr/share/applications/screensavers/orvane.desktop; do
     grep -qxF "$file" <<<"$list" || { echo "missing $file"; return 1; }
   done
   ! grep -v '^\./usr/' <<<"$list" || { echo "files outside /usr"; return 1; }
@@ -63,6 +64,14 @@ deb_contents() {
     grep -qx 'Recommends: xscreensaver, xscreensaver-gl, timgm6mb-soundfont | sf2-soundfont-gm' <<<"$control"
 }
 check "Debian package contents and relations" deb_contents
+# The theme entry mate-screensaver and Xfce's screensaver list, as packaged.
+desktop_entry_valid() {
+  local entry=$work/orvane.desktop
+  mkdir -p "$work"
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/screensavers/orvane.desktop >"$entry" &&
+    desktop-file-validate "$entry" && grep -qx 'Exec=/usr/libexec/xscreensaver/orvane --root' "$entry"
+}
+check "the desktop entry validates and runs the installed hack with --root" desktop_entry_valid
 
 # The installed programs run on a display of this part's own.
 display_start 640x360x24

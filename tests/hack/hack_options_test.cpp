@@ -53,6 +53,9 @@ TEST(HackOptions, WindowIdsInDecimalOrHex) {
   EXPECT_TRUE(parse_window_id("44040199", &id));
   EXPECT_EQ(44040199ul, id);
   EXPECT_TRUE(parse_window_id("0x1fffffff", &id)) << "the largest X resource id";
+  // Hex as other programs print it: 0X, upper-case digits.
+  EXPECT_TRUE(parse_window_id("0X2A00007", &id));
+  EXPECT_EQ(0x2a00007ul, id);
   for (const char* bad : {"", "0", "0x", "-5", " 12", "12abc", "0x20000000", "99999999999"})
     EXPECT_FALSE(parse_window_id(bad, &id)) << bad;
 }
