@@ -15,7 +15,7 @@ if [ "$profile" = test ]; then
   packages+=(clang-14 libclang-rt-14-dev
              mingw-w64 wine64 wine)
   # The real xscreensaver daemon drives the saver; xwd reads back its screen.
-  packages+=(xscreensaver xscreensaver-gl x11-apps procps)
+  packages+=(xscreensaver xscreensaver-gl xsecurelock x11-apps procps)
   # The tune through a live sound server: PulseAudio with a null sink, recorded back.
   packages+=(pulseaudio pulseaudio-utils)
 fi

@@ -6,6 +6,7 @@
 # left, none may have written to the daemon's log, each must have died of
 # the daemon's SIGTERM). The daemon refuses to run hacks as root, so as root
 # this runs it as an unprivileged user, created if missing.
+# Then xsecurelock runs it as its saver (the nebula, no orvane left after).
 # Usage: test-xscreensaver.sh [BUILD_DIR]   (default: build, already built)
 # ORVANE_XSS_CAPTURE=FILE.ppm keeps a capture of the screen while the saver runs;
 # ORVANE_XSS_LOG=FILE keeps the daemon's log; ORVANE_XSS_SETTINGS_CAPTURE=FILE.ppm
@@ -22,7 +23,7 @@ fail() {
   [ -n "${work:-}" ] && [ -f "$work/daemon.log" ] && sed 's/^/  daemon: /' "$work/daemon.log" | tail -20 >&2
   exit 1
 }
-for tool in xscreensaver xscreensaver-command Xvfb xwd xwdtopnm pamcut pamfile pgrep setpriv; do
+for tool in xscreensaver xscreensaver-command xsecurelock Xvfb xwd xwdtopnm pamcut pamfile pgrep setpriv; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh test installs it)"
 done
 [ -x "$hack" ] && [ -f "$build/data/supernova.ppm" ] || fail "build $hack and its data first"
@@ -52,8 +53,10 @@ stop() {
   wait "$1" 2>/dev/null || true
 }
 settings_pid=
+locker_pid=
 cleanup() {
   local pid
+  [ -n "$locker_pid" ] && stop "$locker_pid"
   [ -n "$daemon_pid" ] && stop "$daemon_pid"
   [ -n "$settings_pid" ] && stop "$settings_pid"
   for pid in $(pgrep -u "$user" -x orvane 2>/dev/null); do kill -KILL "$pid" 2>/dev/null || true; done
@@ -192,6 +195,18 @@ fi
 
 [ -n "${ORVANE_XSS_LOG:-}" ] && cp "$work/daemon.log" "$ORVANE_XSS_LOG"
 echo "xscreensaver test: the daemon's log holds $(wc -c <"$work/daemon.log") bytes for one cycle on two monitors, none from orvane"
+
+# xsecurelock runs the saver it is given once per monitor with a decimal
+# $XSCREENSAVER_WINDOW, and ends it with SIGTERM to its process group.
+"${as_user[@]}" "${user_env[@]}" XSECURELOCK_SAVER="$work/bin/orvane" xsecurelock >"$work/xsecurelock.log" 2>&1 &
+locker_pid=$!
+wait_until "$deadline" shows_nebula 0 ||
+  fail "xsecurelock's saver does not show the nebula ($nebula_figures): $(cat "$work/xsecurelock.log")"
+pid=$(hack_pids | head -n1)
+echo "xscreensaver test: xsecurelock shows the nebula: $(tr '\0' ' ' <"/proc/$pid/cmdline")with $(tr '\0' '\n' <"/proc/$pid/environ" | grep '^XSCREENSAVER_WINDOW=')"
+stop "$locker_pid"
+locker_pid=
+wait_until "$deadline" no_hack_left || fail "orvane left behind after xsecurelock ended: $(hack_pids | tr '\n' ' ')"
 
 # The settings program, with Orvane picked in a file it wrote itself plus the
 # set-up command's entry, and our settings file laid where it looks (above).
