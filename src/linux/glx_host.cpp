@@ -17,6 +17,7 @@
 #include "glx_window.h"
 #include "main.h"
 #include "tune_player.h"
+#include "x_font_text.h"
 
 namespace {
 
@@ -97,34 +98,6 @@ bool wait_until(glx_window* w, std::chrono::steady_clock::time_point deadline) {
     struct pollfd fds[2] = {{x_fd, POLLIN, 0}, {wake_pipe[0], POLLIN, 0}};
     if (ppoll(fds, 2, &timeout, nullptr) < 0 && errno != EINTR) return true;
   }
-}
-
-// Display lists for the characters 32 ... 127, from the server's own "fixed" font.
-GLuint font_lists = 0;
-int font_advance = 0;
-
-void draw_x_font_text(float x, float y, const char* text) {
-  if (!font_lists) return;
-  glRasterPos2f(x, y);
-  for (const char* c = text; *c; ++c) {
-    // The server's blank glyph makes an empty list: step over it by hand.
-    if (*c == ' ')
-      glBitmap(0, 0, 0, 0, static_cast<GLfloat>(font_advance), 0, nullptr);
-    else if (*c > 32 && *c < 127)
-      glCallList(font_lists + (*c - 32));
-  }
-}
-
-void load_fps_font(Display* dpy) {
-  XFontStruct* font = XLoadQueryFont(dpy, "fixed");
-  if (!font) {
-    fprintf(stderr, "orvane: no \"fixed\" font; the frame rate is not drawn\n");
-    return;
-  }
-  font_lists = glGenLists(96);
-  glXUseXFont(font->fid, 32, 96, font_lists);
-  font_advance = font->max_bounds.width;
-  XFreeFont(dpy, font);
 }
 
 // Frames, wall time and processor time from the first frame to the end, so
@@ -221,7 +194,7 @@ int run_hack(const hack_options& options) {
   full_screen_hook = ask_full_screen;
   scene_init();
   scene_reshape(w.width, w.height);
-  if (options.show_fps) load_fps_font(w.dpy);
+  if (options.show_fps) load_x_font_text(w.dpy);
 
   tune_player music;
   if (options.music)

@@ -211,18 +211,3 @@ TEST(ViewerScenes, LogoCardShowsThePictureUpright) {
   glDeleteTextures(1, &logo_texture);
   scene_reshape(640, 360);
 }
-
-TEST(ViewerScenes, GalleryStandsOnItsDarkBlueGround) {
-  reset_drawing_state();
-  gallery_init();
-  gallery_reshape(640, 360);
-  gallery_draw();
-  unsigned char corner[3] = {};
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, corner);
-  EXPECT_NEAR(20, corner[0], 2);
-  EXPECT_NEAR(20, corner[1], 2);
-  EXPECT_NEAR(31, corner[2], 2);
-  scene_reshape(640, 360);
-  glClearColor(0, 0, 0, 0);
-}
