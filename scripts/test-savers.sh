@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The saver under the other real programs that run hacks, each run as the
-# unprivileged user of test-xscreensaver.sh on a virtual display of its own:
-# one X screen, 2048 x 768, split into two RandR monitors.
+# unprivileged user of test-xscreensaver.sh on a display of its own with two
+# 1024 x 768 monitors (scripts/lib/display.sh: GTK 3 counts monitors by RandR
+# output, and Xvfb has one).
 #
 # - mate-screensaver, in a session bus of its own (dbus-run-session) with
 #   gsettings set there to the single theme screensavers-orvane:
-#   --activate must put an orvane showing the nebula in each of its windows,
-#   a SIGSTOP and SIGCONT must leave it drawing, --deactivate must end every
-#   orvane, and none may write to its log. GTK 3 counts monitors by RandR
-#   output and Xvfb has one output, so it makes one window over both monitors.
+#   --activate must put an orvane on each monitor, each monitor showing the
+#   nebula; a SIGSTOP and SIGCONT must leave each drawing; --deactivate must
+#   end every orvane, and none may write to its log.
 # - mate-screensaver-preferences, Orvane picked: its preview area shows the
 #   nebula; no orvane is left when it ends.
 # - xsecurelock with the hack as its saver: one orvane per monitor, each
@@ -36,7 +36,7 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 0
 fi
 for tool in mate-screensaver mate-screensaver-command mate-screensaver-preferences dbus-run-session \
-  gsettings xsecurelock Xvfb xrandr xwd xwdtopnm pamcut pamfile pgrep setpriv unshare; do
+  gsettings xsecurelock Xorg xrandr xwd xwdtopnm pamcut pamfile pgrep setpriv unshare; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh test installs it)"
 done
 [ -x "$hack" ] && [ -f "$build/data/supernova.ppm" ] || fail "build $hack and its data first"
@@ -75,10 +75,8 @@ view_add /usr/libexec/xscreensaver orvane "$work/bin/orvane" || fail "no view of
 view_add /usr/share/applications/screensavers orvane.desktop "$work/orvane.desktop" || fail "no view of the themes"
 view_add "$prefix/share" orvane "$work/data" || fail "no view of $prefix/share"
 
-display_start 2048x768x24 || fail "Xvfb did not start"
+display_start_monitors 2 1024x768 || fail "no display with two monitors"
 display=$DISPLAY
-xrandr --setmonitor left 1024/270x768/203+0+0 none >/dev/null &&
-  xrandr --setmonitor right 1024/270x768/203+1024+0 none >/dev/null || fail "xrandr --setmonitor"
 
 hack_pids() { pgrep -u "$user" -x orvane; }
 no_hack_left() { ! hack_pids >/dev/null; }
@@ -96,6 +94,13 @@ every_hack_shows_nebula() {
   pids_now=$(hack_pids) || return 1
   for pid in $pids_now; do window_shows_nebula "$(hack_window "$pid")" "window-$pid" || return 1; done
 }
+# One orvane per monitor, and the nebula on each: the left and right halves
+# of the screen.
+monitor_shows_nebula() {
+  xwd -root -silent -display "$display" | xwdtopnm 2>/dev/null | pamcut -left "$1" -width 1024 >"$work/monitor$1.ppm" &&
+    nebula_shown "$work/monitor$1.ppm"
+}
+both_monitors() { [ "$(hack_pids | wc -l)" -eq 2 ] && monitor_shows_nebula 0 && monitor_shows_nebula 1024; }
 since() { awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }'; }
 
 # mate-screensaver, with the settings a user would pick in its preferences.
@@ -118,9 +123,9 @@ wait_until "$deadline" mate_command --query || fail "mate-screensaver does not a
 
 mate_command --activate || fail "mate-screensaver-command --activate"
 start=$(date +%s.%N)
-wait_until "$deadline" every_hack_shows_nebula ||
-  fail "mate-screensaver's windows do not show the nebula (last look: $nebula_figures); orvane: $(hack_pids | tr '\n' ' ')"
-echo "savers test: mate-screensaver shows the nebula in $(hack_pids | wc -l) window(s) $(since "$start") s after --activate"
+wait_until "$deadline" both_monitors ||
+  fail "mate-screensaver does not show the nebula on each monitor (last look: $nebula_figures); orvane: $(hack_pids | tr '\n' ' ')"
+echo "savers test: mate-screensaver shows the nebula on each monitor $(since "$start") s after --activate"
 for pid in $(hack_pids); do echo "savers test: mate-screensaver runs $(command_line "$pid")with $(environment "$pid")"; done
 
 # Its unlock dialog stops the hack and goes on after: a frame of its own
@@ -163,11 +168,6 @@ in_view "${as_user[@]}" env -i HOME="$work/home" DISPLAY="$display" PATH=/usr/bi
   XSECURELOCK_SAVER=/usr/libexec/xscreensaver/orvane xsecurelock >"$log" 2>&1 &
 locker=$!
 pids+=("$locker")
-monitor_shows_nebula() {
-  xwd -root -silent -display "$display" | xwdtopnm 2>/dev/null | pamcut -left "$1" -width 1024 >"$work/monitor$1.ppm" &&
-    nebula_shown "$work/monitor$1.ppm"
-}
-both_monitors() { [ "$(hack_pids | wc -l)" -eq 2 ] && monitor_shows_nebula 0 && monitor_shows_nebula 1024; }
 wait_until "$deadline" both_monitors ||
   fail "xsecurelock's savers do not show the nebula on each monitor ($nebula_figures; orvane: $(hack_pids | tr '\n' ' '))"
 for pid in $(hack_pids); do echo "savers test: xsecurelock runs $(command_line "$pid")with $(environment "$pid")"; done
