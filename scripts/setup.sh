@@ -16,6 +16,11 @@ if [ "$profile" = test ]; then
              mingw-w64 wine64 wine)
   # The real xscreensaver daemon drives the saver; xwd reads back its screen.
   packages+=(xscreensaver xscreensaver-gl xsecurelock x11-apps procps)
+  # MATE's screen saver and its preferences, in a session bus of their own
+  # (dbus-run-session), set with gsettings through dconf; they count monitors
+  # by RandR output, so their display is the X server with its dummy driver.
+  packages+=(mate-screensaver dbus-daemon dbus-x11 dconf-gsettings-backend dconf-service libglib2.0-bin
+             x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy)
   # The tune through a live sound server: PulseAudio with a null sink, recorded back.
   packages+=(pulseaudio pulseaudio-utils)
 fi

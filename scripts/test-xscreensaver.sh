@@ -6,7 +6,6 @@
 # left, none may have written to the daemon's log, each must have died of
 # the daemon's SIGTERM). The daemon refuses to run hacks as root, so as root
 # this runs it as an unprivileged user, created if missing.
-# Then xsecurelock runs it as its saver (the nebula, no orvane left after).
 # Usage: test-xscreensaver.sh [BUILD_DIR]   (default: build, already built)
 # ORVANE_XSS_CAPTURE=FILE.ppm keeps a capture of the screen while the saver runs;
 # ORVANE_XSS_LOG=FILE keeps the daemon's log; ORVANE_XSS_SETTINGS_CAPTURE=FILE.ppm
@@ -23,7 +22,7 @@ fail() {
   [ -n "${work:-}" ] && [ -f "$work/daemon.log" ] && sed 's/^/  daemon: /' "$work/daemon.log" | tail -20 >&2
   exit 1
 }
-for tool in xscreensaver xscreensaver-command xsecurelock Xvfb xwd xwdtopnm pamcut pamfile pgrep setpriv; do
+for tool in xscreensaver xscreensaver-command Xvfb xwd xwdtopnm pamcut pamfile pgrep setpriv; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh test installs it)"
 done
 [ -x "$hack" ] && [ -f "$build/data/supernova.ppm" ] || fail "build $hack and its data first"
@@ -31,19 +30,11 @@ done
 source scripts/lib/wait.sh
 source scripts/lib/nebula.sh
 source scripts/lib/display.sh
-
-if [ "$(id -u)" -eq 0 ]; then
-  user=orvane-saver-test
-  id -u "$user" >/dev/null 2>&1 ||
-    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" ||
-    fail "cannot create the user $user"
-  as_user=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups)
-else
-  user=$(id -un)
-  as_user=()
-fi
+source scripts/lib/saver-user.sh
 
 work=$(mktemp -d /tmp/orvane-xscreensaver-XXXXXX)
+saver_user_init "$work" || fail "no user to run the daemon as"
+user=$saver_user
 daemon_pid=
 # stop PID: asks it to end, then insists; the daemon reaps its own hacks if it can.
 stop() {
@@ -53,10 +44,8 @@ stop() {
   wait "$1" 2>/dev/null || true
 }
 settings_pid=
-locker_pid=
 cleanup() {
   local pid
-  [ -n "$locker_pid" ] && stop "$locker_pid"
   [ -n "$daemon_pid" ] && stop "$daemon_pid"
   [ -n "$settings_pid" ] && stop "$settings_pid"
   for pid in $(pgrep -u "$user" -x orvane 2>/dev/null); do kill -KILL "$pid" 2>/dev/null || true; done
@@ -105,36 +94,13 @@ grep -q '^  GL: orvane --root' "$work/home/.xscreensaver" || fail "the set-up co
 
 # xscreensaver runs hacks from /usr/libexec/xscreensaver ahead of $PATH, and
 # its settings program reads their settings files only from
-# /usr/share/xscreensaver/config. As root, a private mount namespace lays a
-# folder with ours added over each, for the programs started here alone: the
-# machine's folders stay untouched, and an orvane installed there meanwhile
-# does not run in place of the one under test.
-mkdir -p "$work/sys-hacks" "$work/sys-config" "$work/hacks" "$work/config"
-if [ "$(id -u)" -eq 0 ]; then
-  command -v unshare >/dev/null || fail "unshare is not installed"
-  for f in /usr/libexec/xscreensaver/*; do
-    [ "${f##*/}" = orvane ] || ln -s "$work/sys-hacks/${f##*/}" "$work/hacks/"
-  done
-  for f in /usr/share/xscreensaver/config/*; do
-    [ "${f##*/}" = orvane.xml ] || ln -s "$work/sys-config/${f##*/}" "$work/config/"
-  done
-  ln -s "$work/bin/orvane" "$work/hacks/orvane"
-  cp packaging/xscreensaver/orvane.xml "$work/config/"
-  chmod -R a+rX "$work"
-  in_view() {
-    unshare --mount --propagation private bash -c '
-      set -e
-      w=$1; shift
-      mount --bind /usr/libexec/xscreensaver "$w/sys-hacks"
-      mount --bind /usr/share/xscreensaver/config "$w/sys-config"
-      mount --bind "$w/hacks" /usr/libexec/xscreensaver
-      mount --bind "$w/config" /usr/share/xscreensaver/config
-      exec "$@"' _ "$work" "$@"
-  }
-else
-  [ -e /usr/libexec/xscreensaver/orvane ] &&
-    fail "the installed /usr/libexec/xscreensaver/orvane would run instead of the one under test (as root this test hides it)"
-  in_view() { "$@"; }
+# /usr/share/xscreensaver/config: ours are laid over both (scripts/lib/saver-user.sh).
+cp packaging/xscreensaver/orvane.xml "$work/"
+chmod a+r "$work/orvane.xml"
+view_add /usr/libexec/xscreensaver orvane "$work/bin/orvane" || fail "no view of the hacks' folder"
+view_add /usr/share/xscreensaver/config orvane.xml "$work/orvane.xml" || fail "no view of the settings files"
+if [ "$(id -u)" -ne 0 ] && [ -e /usr/libexec/xscreensaver/orvane ]; then
+  fail "the installed /usr/libexec/xscreensaver/orvane would run instead of the one under test (as root this test hides it)"
 fi
 
 in_view "${as_user[@]}" "${user_env[@]}" xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 &
@@ -195,18 +161,6 @@ fi
 
 [ -n "${ORVANE_XSS_LOG:-}" ] && cp "$work/daemon.log" "$ORVANE_XSS_LOG"
 echo "xscreensaver test: the daemon's log holds $(wc -c <"$work/daemon.log") bytes for one cycle on two monitors, none from orvane"
-
-# xsecurelock runs the saver it is given once per monitor with a decimal
-# $XSCREENSAVER_WINDOW, and ends it with SIGTERM to its process group.
-"${as_user[@]}" "${user_env[@]}" XSECURELOCK_SAVER="$work/bin/orvane" xsecurelock >"$work/xsecurelock.log" 2>&1 &
-locker_pid=$!
-wait_until "$deadline" shows_nebula 0 ||
-  fail "xsecurelock's saver does not show the nebula ($nebula_figures): $(cat "$work/xsecurelock.log")"
-pid=$(hack_pids | head -n1)
-echo "xscreensaver test: xsecurelock shows the nebula: $(tr '\0' ' ' <"/proc/$pid/cmdline")with $(tr '\0' '\n' <"/proc/$pid/environ" | grep '^XSCREENSAVER_WINDOW=')"
-stop "$locker_pid"
-locker_pid=
-wait_until "$deadline" no_hack_left || fail "orvane left behind after xsecurelock ended: $(hack_pids | tr '\n' ' ')"
 
 # The settings program, with Orvane picked in a file it wrote itself plus the
 # set-up command's entry, and our settings file laid where it looks (above).

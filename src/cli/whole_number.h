@@ -4,8 +4,8 @@
 
 namespace cli {
 
-// A whole number from 0 to `high`. Base 10 takes decimal only; base 0 also
-// takes 0x hex (and a leading 0 as octal), as X prints window ids.
+// A whole number from 0 to `high`. Base 10 takes decimal only; base 16 hex
+// digits after an optional 0x or 0X; base 0 either, and a leading 0 as octal.
 bool parse_whole(const char* text, int base, unsigned long long high, unsigned long long* out);
 
 // A star-field seed: any unsigned 32-bit number. Both programs take it and

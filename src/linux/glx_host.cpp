@@ -55,6 +55,11 @@ void ask_full_screen() {
   if (full_screen_target) make_full_screen(full_screen_target);
 }
 
+// Why the frames stopped without a signal: our own window closed by its user
+// (a normal end), or the window we draw on gone from under us.
+enum class window_end { none, closed, gone };
+window_end ended = window_end::none;
+
 // Handles what the X server has sent; returns false when the window is gone
 // or its user closed it.
 bool handle_x_events(glx_window* w) {
@@ -71,16 +76,26 @@ bool handle_x_events(glx_window* w) {
         }
         break;
       case DestroyNotify:
-        if (e.xdestroywindow.window == w->window) return false;
+        if (e.xdestroywindow.window == w->window) {
+          ended = window_end::gone;
+          return false;
+        }
         break;
       case ClientMessage:
-        if (w->ours && static_cast<Atom>(e.xclient.data.l[0]) == w->delete_atom) return false;
+        if (w->ours && static_cast<Atom>(e.xclient.data.l[0]) == w->delete_atom) {
+          ended = window_end::closed;
+          return false;
+        }
         break;
       default:  // Expose: the next frame repaints everything anyway.
         break;
     }
   }
-  return !glx_window_gone();
+  if (glx_window_gone()) {
+    ended = window_end::gone;
+    return false;
+  }
+  return true;
 }
 
 // Waits until `deadline`, handling X events meanwhile; returns false when it
@@ -205,6 +220,13 @@ int run_hack(const hack_options& options) {
   auto next_frame = std::chrono::steady_clock::now();
   run_meter meter;
   while (wait_until(&w, next_frame)) {
+    // Keep to the beat the delay sets. Woken a whole period late or more (the
+    // process was stopped, as a screen locker stops its saver while its unlock
+    // dialog is up; or starved; or the last frame was slower than the beat),
+    // the beat starts afresh at this frame rather than drawing the missed ones
+    // back to back. The scene moves by frames, so it goes on where it stood.
+    const auto started = std::chrono::steady_clock::now();
+    if (started - next_frame >= delay) next_frame = started;
     meter.frame();
     fps_tick();
     scene_draw();
@@ -213,13 +235,18 @@ int run_hack(const hack_options& options) {
       glXSwapBuffers(w.dpy, w.window);
     else
       glFlush();
-    // Keep to the beat the delay sets; a slow frame starts the beat afresh.
-    const auto now = std::chrono::steady_clock::now();
     next_frame += delay;
-    if (next_frame < now) next_frame = now;
   }
   music.stop(500);
   if (options.show_fps) meter.report();
   release_window(&w);
+  // Only its user closing our own window is a normal end. A saver never ends
+  // by itself otherwise: the program that runs it ends it with a signal, and
+  // one that sees exit code 0 may take it for a saver that finished and start
+  // the next at once.
+  if (ended == window_end::gone && !stop_signal) {
+    fprintf(stderr, "orvane: the window 0x%lx went away\n", w.window);
+    return 1;
+  }
   return 0;
 }

@@ -103,8 +103,10 @@ const cli::style hack_style = {"orvane", "-"};
 
 bool parse_window_id(const char* text, unsigned long* out) {
   unsigned long long v;
-  // X resource ids fit in 29 bits.
-  if (!parse_whole(text, 0, 0x1FFFFFFF, &v) || v == 0) return false;
+  // Hex only after 0x or 0X; anything else is decimal, leading zeros and all
+  // (no program prints a window id in octal). X resource ids fit in 29 bits.
+  const bool hex = text && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  if (!parse_whole(text, hex ? 16 : 10, 0x1FFFFFFF, &v) || v == 0) return false;
   *out = static_cast<unsigned long>(v);
   return true;
 }

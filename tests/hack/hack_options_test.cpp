@@ -56,6 +56,9 @@ TEST(HackOptions, WindowIdsInDecimalOrHex) {
   // Hex as other programs print it: 0X, upper-case digits.
   EXPECT_TRUE(parse_window_id("0X2A00007", &id));
   EXPECT_EQ(0x2a00007ul, id);
+  // Decimal stays decimal with leading zeros: no program prints ids in octal.
+  EXPECT_TRUE(parse_window_id("044040199", &id));
+  EXPECT_EQ(44040199ul, id);
   for (const char* bad : {"", "0", "0x", "-5", " 12", "12abc", "0x20000000", "99999999999"})
     EXPECT_FALSE(parse_window_id(bad, &id)) << bad;
 }

@@ -7,7 +7,9 @@
 // clang-format on
 #include <signal.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "gl_test_env.h"
 #include "hack_process.h"
@@ -84,16 +86,20 @@ TEST_F(HackWindow, WindowIdDrawsWithTheRateAndDestroyingTheWindowEndsIt) {
   EXPECT_TRUE(wait_until_true([&] { return shows_nebula(dpy, w); }, kDeadline)) << errors();
   EXPECT_TRUE(wait_until_true([&] { return shows_rate(dpy, w); }, kDeadline));
 
+  // Not 0: xsecurelock would take that for a saver that finished and start
+  // another at once.
   XDestroyWindow(dpy, w);
   XSync(dpy, False);
   int code = -1;
   ASSERT_TRUE(hack.wait_exit(kDeadline, &code)) << "still running or killed";
-  EXPECT_EQ(0, code) << errors();
+  EXPECT_EQ(1, code) << errors();
+  EXPECT_EQ("orvane: the window " + hex_id(w) + " went away\n", errors());
 }
 
 // With -fps -verbose the run's average is printed as it cleans up: seen
-// before the signal ends it, the clean-up ran first.
-TEST_F(HackWindow, OwnWindowShowsTheNebulaAndSigintEndsItAfterCleaningUp) {
+// before the signal ends it, the clean-up ran first. It also counts the
+// frames, which a stop (as a screen locker stops its saver) must not add to.
+TEST_F(HackWindow, OwnWindowShowsTheNebulaGoesOnAfterAStopAndSigintEndsItAfterCleaningUp) {
   hack_process hack({"-window", "--seed", "2", "-fps", "-verbose"}, {{"XSCREENSAVER_WINDOW", ""}},
                     dir.file("stderr.txt"));
   Window own = 0;
@@ -104,11 +110,30 @@ TEST_F(HackWindow, OwnWindowShowsTheNebulaAndSigintEndsItAfterCleaningUp) {
   // The average needs two frames at least; a loaded machine may have drawn
   // only the first when the nebula shows. The rate on screen means 100.
   EXPECT_TRUE(wait_until_true([&] { return shows_rate(dpy, own); }, kDeadline)) << errors();
+  // Stopped for 1.5 s, then a second to run on: lengths under test, not
+  // waits for an event.
+  const auto stop_start = std::chrono::steady_clock::now();
+  kill(hack.pid(), SIGSTOP);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  kill(hack.pid(), SIGCONT);
+  const double stopped =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - stop_start).count();
+  std::this_thread::sleep_for(std::chrono::seconds(1));
   kill(hack.pid(), SIGINT);
   int sig = 0;
   ASSERT_TRUE(hack.wait_killed(kDeadline, &sig));
   EXPECT_EQ(SIGINT, sig) << errors();
-  EXPECT_NE(std::string::npos, errors().find(" frames a second, ")) << errors();
+  const std::string out = errors();
+  const size_t rate = out.find(" frames a second, ");
+  ASSERT_NE(std::string::npos, rate) << out;
+  long frames = 0;
+  double seconds = 0;
+  ASSERT_EQ(2, sscanf(out.c_str() + out.rfind("orvane: ", rate), "orvane: %ld frames in %lf s",
+                      &frames, &seconds))
+      << out;
+  // At most one frame per 16666 us beat while it ran, none for the 90 beats
+  // it missed while stopped; two beats' slack.
+  EXPECT_LE(frames - 1, (seconds - stopped) * 1e6 / 16666 + 2) << out;
   // -verbose brings the scene's own lines back.
   EXPECT_NE(std::string::npos, errors().find("OpenGL Version: ")) << errors();
 }

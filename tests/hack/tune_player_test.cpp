@@ -171,6 +171,9 @@ TEST(Tune, LockFileIsPerUserAndDisplay) {
   EXPECT_EQ(runtime.path() + "/orvane-tune-host:10.lock", tune_lock_path("host:10.0"));
   setenv("XDG_RUNTIME_DIR", "/nonexistent/run", 1);
   EXPECT_EQ("/tmp/orvane-tune-" + std::to_string(getuid()) + "-:1.lock", tune_lock_path(":1.0"));
+  // mate-screensaver's hacks run without it.
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ("/tmp/orvane-tune-" + std::to_string(getuid()) + "-:1.lock", tune_lock_path(":1.0"));
   if (old)
     setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
   else
