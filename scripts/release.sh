@@ -255,7 +255,7 @@ EOF
 make_web_zip() {
   local name=Orvane-$version-web
   local folder=$build/stage/$name
-  cmake -S "$repo" --preset release-web -B "$build/web" &&
+  cmake -S "$repo" --preset release-web -B "$build/web" -DORVANE_DEB_REVISION="${deb_version##*-}" &&
     NODE_PATH=${NODE_PATH:-/usr/share/nodejs} cmake --build "$build/web" || return 1
   rm -rf "$folder"
   mkdir -p "$folder"
