@@ -110,12 +110,18 @@ deb_dir=$build/debian
 deb_tree=$deb_dir/orvane-$version
 deb_source_names=("orvane_$deb_version.dsc" "orvane_$deb_version.debian.tar.xz" "orvane_$version.orig.tar.gz")
 make_debian() {
-  rm -rf "$deb_dir"
-  mkdir -p "$deb_dir"
-  cp "$dist/orvane-$version.tar.gz" "$deb_dir/orvane_$version.orig.tar.gz"
-  tar -C "$deb_dir" -xzf "$deb_dir/orvane_$version.orig.tar.gz"
-  (cd "$deb_tree" && SOURCE_DATE_EPOCH=$deb_epoch nice dpkg-buildpackage -us -uc -jauto) || return 1
   local deb=orvane_${deb_version}_$(dpkg --print-architecture).deb name
+  # The packages are made from the source archive alone: the same archive as
+  # last time (a second release of one commit) needs no second build. The
+  # .changes file is dpkg-buildpackage's last, so a cut-off build is redone.
+  if ! cmp -s "$dist/orvane-$version.tar.gz" "$deb_dir/orvane_$version.orig.tar.gz" ||
+    [[ ! -s $deb_dir/${deb%.deb}.changes ]]; then
+    rm -rf "$deb_dir"
+    mkdir -p "$deb_dir"
+    cp "$dist/orvane-$version.tar.gz" "$deb_dir/orvane_$version.orig.tar.gz"
+    tar -C "$deb_dir" -xzf "$deb_dir/orvane_$version.orig.tar.gz"
+    (cd "$deb_tree" && SOURCE_DATE_EPOCH=$deb_epoch nice dpkg-buildpackage -us -uc -jauto) || return 1
+  fi
   rm -f "$dist"/orvane_*.deb "$dist"/orvane_*.dsc "$dist"/orvane_*.debian.tar.xz "$dist"/orvane_*.orig.tar.gz
   for name in "$deb" "${deb_source_names[@]}"; do cp "$deb_dir/$name" "$dist/" || return 1; done
 }
