@@ -3,8 +3,11 @@
 #   Orvane-<version>-setup.exe    Windows installer (NSIS, 64-bit)
 #   Orvane-<version>-win64.zip    saver, data, licence and read-me for x86_64
 #   Orvane-<version>-win32.zip    the same for i686
-#   orvane_<version>_<arch>.deb   Debian package of the saver, the viewer and their data
-#   orvane-<version>.tar.gz       the commit's sources (git archive)
+#   orvane_<version>-<rev>_<arch>.deb
+#                                 Debian package of the saver, the viewer and their data
+#   orvane_<version>-<rev>.dsc, orvane_<version>-<rev>.debian.tar.xz, orvane_<version>.orig.tar.gz
+#                                 the Debian source package it is built from (debian/)
+#   orvane-<version>.tar.gz       the commit's sources (git archive; the same bytes as the .orig.tar.gz)
 #   Orvane-<version>-web.zip      the web page (emscripten), to serve as it is
 #   Orvane.Orvane.yaml, Orvane.Orvane.installer.yaml, Orvane.Orvane.locale.en-US.yaml
 #                                 the setup's winget manifest
@@ -13,10 +16,13 @@
 #
 #   scripts/release.sh [DIST_DIR]
 #
-# Builds go to $ORVANE_RELEASE_BUILD (default build-release/): native/, win64/,
-# win32/ and stage/. File times come from the commit (SOURCE_DATE_EPOCH), and
-# no file holds the folders it was built in, so two releases of one commit
-# hold the same bytes wherever they are made.
+# Builds go to $ORVANE_RELEASE_BUILD (default build-release/): debian/ (the
+# source package, unpacked and built there by dpkg-buildpackage), win64/,
+# win32/, web/ and stage/. File times come from the commit (SOURCE_DATE_EPOCH;
+# the Debian files' from debian/changelog, as dpkg-buildpackage takes them),
+# and no file holds the folders it was built in, so two releases of one commit
+# hold the same bytes wherever they are made. The sources and the Debian
+# packages are HEAD's: a git checkout is needed.
 #
 # Signing, when asked (otherwise every file is unsigned):
 #   ORVANE_SIGN_CERT, ORVANE_SIGN_KEY  Authenticode certificate and key for
@@ -47,6 +53,15 @@ release_url=${ORVANE_RELEASE_URL:-}
 [[ -z $release_url || $release_url =~ ^https://[^[:space:]\'\"]+$ ]] ||
   { echo "release: ORVANE_RELEASE_URL must be an https:// address without spaces or quotes" >&2; exit 2; }
 
+git -C "$repo" rev-parse --verify -q HEAD >/dev/null 2>&1 ||
+  { echo "release: $repo is not a git checkout with a commit; the source archive and the Debian source package come from HEAD" >&2; exit 2; }
+version=$(sed -n 's/^project(Orvane VERSION \([0-9][0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
+deb_version=$(dpkg-parsechangelog -l "$repo/debian/changelog" -S Version)
+# One version number: the package's must be CMake's with a Debian revision.
+[[ -n $version && $deb_version == *-* && ${deb_version%-*} == "$version" ]] ||
+  { echo "release: debian/changelog's newest entry is $deb_version, not $version-<revision> (CMakeLists.txt)" >&2; exit 2; }
+deb_epoch=$(dpkg-parsechangelog -l "$repo/debian/changelog" -S Timestamp)
+
 if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
   SOURCE_DATE_EPOCH=$(git -C "$repo" log -1 --format=%ct 2>/dev/null || stat -c %Y "$repo/CMakeLists.txt")
 fi
@@ -73,31 +88,54 @@ step() {
   fi
 }
 
-# --- builds --------------------------------------------------------------------
+# --- sources -------------------------------------------------------------------
+# The commit's tracked files; git archive gives them the commit's time, and
+# gzip -n leaves out the name and time of the tar.
+make_source() {
+  local out=$dist/orvane-$version.tar.gz
+  git -C "$repo" archive --format=tar --prefix="orvane-$version/" HEAD | gzip -9n >"$out.tmp"
+  mv "$out.tmp" "$out"
+}
+step "orvane-$version.tar.gz" make_source
+[[ -z $(git -C "$repo" status --porcelain --untracked-files=no) ]] ||
+  echo "release: note: the working tree differs from HEAD; the sources and the Debian packages hold HEAD"
+
+# --- Debian package ----------------------------------------------------------------
+# The source package from the release's source archive (its .orig.tar.gz) and
+# debian/, then the binary package from it, as a distribution builds them:
+# dpkg-buildpackage with debhelper, its hardening flags, stripping and
+# reproducible builds. Its times come from debian/changelog, so this .deb and
+# one that `dpkg-buildpackage -b` makes in a clone hold the same bytes.
+deb_dir=$build/debian
+deb_tree=$deb_dir/orvane-$version
+deb_source_names=("orvane_$deb_version.dsc" "orvane_$deb_version.debian.tar.xz" "orvane_$version.orig.tar.gz")
+make_debian() {
+  local deb=orvane_${deb_version}_$(dpkg --print-architecture).deb name
+  # The packages are made from the source archive alone: the same archive as
+  # last time (a second release of one commit) needs no second build. The
+  # .changes file is dpkg-buildpackage's last, so a cut-off build is redone.
+  if ! cmp -s "$dist/orvane-$version.tar.gz" "$deb_dir/orvane_$version.orig.tar.gz" ||
+    [[ ! -s $deb_dir/${deb%.deb}.changes ]]; then
+    rm -rf "$deb_dir"
+    mkdir -p "$deb_dir"
+    cp "$dist/orvane-$version.tar.gz" "$deb_dir/orvane_$version.orig.tar.gz"
+    tar -C "$deb_dir" -xzf "$deb_dir/orvane_$version.orig.tar.gz"
+    (cd "$deb_tree" && SOURCE_DATE_EPOCH=$deb_epoch nice dpkg-buildpackage -us -uc -jauto) || return 1
+  fi
+  rm -f "$dist"/orvane_*.deb "$dist"/orvane_*.dsc "$dist"/orvane_*.debian.tar.xz "$dist"/orvane_*.orig.tar.gz
+  for name in "$deb" "${deb_source_names[@]}"; do cp "$deb_dir/$name" "$dist/" || return 1; done
+}
+step "Debian source and binary packages" make_debian
+# The Windows and web builds take the pictures and tune the package's build made.
+data=$deb_tree/obj-$(dpkg-architecture -q DEB_HOST_GNU_TYPE)/data
+export ORVANE_RELEASE_ASSETS=$data
+
+# --- Windows and web builds --------------------------------------------------------
 # Source and build folders are named by fixed names in every file name the
 # compiler keeps (__FILE__, debug information), so where the clone and the
 # build folder are does not show. The build folder's map comes last: it lies
 # inside the clone, and the last matching map wins.
-path_maps="-ffile-prefix-map=$repo=. -ffile-prefix-map=$build=build"
-# Debian's hardening: fortified functions, stack protector, full RELRO and
-# immediate binding. No -g: the package's programs are stripped anyway.
-debian_flags() {
-  DEB_BUILD_MAINT_OPTIONS="hardening=+all reproducible=-fixfilepath" \
-    DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --get "$1"
-}
-# The release presets take their flags from these.
-export ORVANE_RELEASE_CFLAGS="$(debian_flags CPPFLAGS) $(debian_flags CFLAGS) $path_maps"
-export ORVANE_RELEASE_CXXFLAGS="$(debian_flags CPPFLAGS) $(debian_flags CXXFLAGS) $path_maps"
-export ORVANE_RELEASE_LDFLAGS=$(debian_flags LDFLAGS)
-export ORVANE_RELEASE_WINFLAGS=$path_maps
-
-# The installed data folder is compiled into the programs, hence the preset's /usr.
-step "native build" cmake -S "$repo" --preset release -B "$build/native"
-step "native build" cmake --build "$build/native"
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/native/CMakeCache.txt")
-[[ -n $version ]] || { echo "release: no project version in $build/native/CMakeCache.txt" >&2; exit 1; }
-data=$build/native/data
-export ORVANE_RELEASE_ASSETS=$data
+export ORVANE_RELEASE_WINFLAGS="-ffile-prefix-map=$repo=. -ffile-prefix-map=$build=build"
 
 for arch in win64:x86_64 win32:i686; do
   dir=$build/${arch%%:*}
@@ -216,16 +254,6 @@ ManifestVersion: $schema
 EOF
 }
 
-# --- Debian package ----------------------------------------------------------------
-make_deb() {
-  rm -rf "$build/native/package"
-  (cd "$build/native" && cpack -G DEB -B "$build/native/package")
-  local deb
-  deb=$(cd "$build/native/package" && ls orvane_"$version"_*.deb)
-  rm -f "$dist"/orvane_"$version"_*.deb
-  cp "$build/native/package/$deb" "$dist/"
-}
-
 # --- web page ----------------------------------------------------------------------
 # make_web_zip: the page built by emscripten (preset release-web, in web/)
 # with this build's pictures, staged with the commit's file times and zipped
@@ -233,7 +261,7 @@ make_deb() {
 make_web_zip() {
   local name=Orvane-$version-web
   local folder=$build/stage/$name
-  cmake -S "$repo" --preset release-web -B "$build/web" &&
+  cmake -S "$repo" --preset release-web -B "$build/web" -DORVANE_DEB_REVISION="${deb_version##*-}" &&
     NODE_PATH=${NODE_PATH:-/usr/share/nodejs} cmake --build "$build/web" || return 1
   rm -rf "$folder"
   mkdir -p "$folder"
@@ -245,20 +273,12 @@ make_web_zip() {
   touch -d "@$SOURCE_DATE_EPOCH" "$folder" "$folder"/*
   make_zip web
 }
-# --- sources, checksums, signature -------------------------------------------------
-# The commit's tracked files; git archive gives them the commit's time, and
-# gzip -n leaves out the name and time of the tar.
-make_source() {
-  local out=$dist/orvane-$version.tar.gz
-  git -C "$repo" archive --format=tar --prefix="orvane-$version/" HEAD | gzip -9n >"$out.tmp"
-  mv "$out.tmp" "$out"
-}
-
+# --- checksums, signature ---------------------------------------------------------
 # release_files: this version's files in dist/, by name.
 release_files() {
   local file
-  for file in "$dist/Orvane-$version-"* "$dist"/orvane_"$version"_*.deb "$dist/orvane-$version.tar.gz" \
-    "${winget_names[@]/#/$dist/}"; do
+  for file in "$dist/Orvane-$version-"* "$dist"/orvane_"$deb_version"_*.deb "${deb_source_names[@]/#/$dist/}" \
+    "$dist/orvane-$version.tar.gz" "${winget_names[@]/#/$dist/}"; do
     if [[ -e $file ]]; then echo "${file##*/}"; fi
   done
 }
@@ -280,15 +300,7 @@ step "Orvane-$version-setup.exe" make_installer
 step "winget manifest" make_winget_manifests
 [[ -n $release_url ]] ||
   echo "release: note: no ORVANE_RELEASE_URL, so the winget manifest points at https://orvane.invalid/releases/$version/"
-step "Debian package" make_deb
 step "Orvane-$version-web.zip" make_web_zip
-if git -C "$repo" rev-parse --verify -q HEAD >/dev/null 2>&1; then
-  step "orvane-$version.tar.gz" make_source
-  [[ -z $(git -C "$repo" status --porcelain --untracked-files=no) ]] ||
-    echo "release: note: the working tree differs from HEAD; the source archive holds HEAD"
-else
-  echo "release: not a git checkout, so no source archive"
-fi
 step "SHA256SUMS" make_checksums
 
 echo "release: version $version, from commit time $SOURCE_DATE_EPOCH" \

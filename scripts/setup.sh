@@ -38,7 +38,7 @@ fi
 # Release files (release.sh): cross compilers, installer maker, zip, Debian
 # packaging, and the signing tools it uses when given a certificate or key.
 if [ "$profile" = test ] || [ "$profile" = release ]; then
-  packages+=(mingw-w64 nsis zip dpkg-dev file git osslsigncode gnupg)
+  packages+=(mingw-w64 nsis zip dpkg-dev debhelper file git osslsigncode gnupg)
 fi
 # Their tests (test-release.sh): package checker, unzip, key presses and screen
 # grabs, and openssl for a throw-away signing certificate.
@@ -46,7 +46,29 @@ if [ "$profile" = test ]; then
   packages+=(lintian desktop-file-utils unzip xdotool x11-apps openssl)
   # localedef: the setup's languages, as wine takes them from LANG.
   packages+=(locales)
+  # The Debian package built in a clean chroot and its autopkgtest run in
+  # another, both made by mmdebstrap and entered through user namespaces.
+  packages+=(sbuild mmdebstrap autopkgtest uidmap)
 fi
+
+# Unshare-mode chroots map their users onto the subordinate ids of whoever
+# runs them, root in CI; a user without any gets the first free range.
+subids() {
+  [ "$profile" = test ] || return 0
+  local user file taken=0 start
+  user=$(id -un)
+  for file in /etc/subuid /etc/subgid; do
+    grep -q "^$user:" "$file" 2>/dev/null || taken=1
+  done
+  [ $taken -eq 1 ] || return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: $user has no range in /etc/subuid and /etc/subgid; the release test's chroots need one (usermod --add-subuids, --add-subgids)" >&2
+    return 1
+  fi
+  start=$(cat /etc/subuid /etc/subgid 2>/dev/null | awk -F: 'BEGIN { end = 100000 } $2 + $3 > end { end = $2 + $3 } END { print end }')
+  echo "setup: giving $user the subordinate ids $start-$((start + 65535))"
+  usermod --add-subuids "$start-$((start + 65535))" --add-subgids "$start-$((start + 65535))" "$user"
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -67,6 +89,7 @@ node_modules() {
 
 if [ ${#missing[@]} -eq 0 ]; then
   node_modules
+  subids
   exit
 fi
 
@@ -84,3 +107,4 @@ export DEBIAN_FRONTEND=noninteractive
 "${apt_get[@]}" update -qq
 "${apt_get[@]}" install -y -qq "${missing[@]}" </dev/null
 node_modules
+subids

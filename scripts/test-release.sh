@@ -7,11 +7,14 @@
 #   installer.sh                 the Windows installer under wine64 in a fresh
 #                                prefix on its own virtual display: install,
 #                                run the installed saver, upgrade, uninstall;
-#   debian.sh                    the Debian package: lintian, contents,
-#                                installed with apt-get (as root) and its
-#                                programs run headless from /usr/share/orvane;
+#   debian.sh                    the Debian packages: the source package built
+#                                by sbuild in a clean chroot, lintian on both,
+#                                autopkgtest, contents, installed with apt-get
+#                                (as root) and its programs run headless from
+#                                /usr/share/orvane;
 #   reproducibility.sh           a second release from a clone at another path
-#                                holds the same bytes.
+#                                holds the same bytes, and so does a packager's
+#                                dpkg-buildpackage in a clone.
 #
 #   scripts/test-release.sh [DIST_DIR]
 #

@@ -8,7 +8,9 @@
 #   repo, build, work     the clone; the release's build folder
 #                         ($ORVANE_RELEASE_BUILD, as release.sh); work=build/test
 #   version, arch         the version in CMakeLists.txt; the Debian architecture
+#   deb_version           the Debian package's, from debian/changelog
 #   dist, setup, zip64, zip32, deb, source_tar, web_zip, release_names
+#   dsc, debian_tar, orig_tar  the Debian source package's files
 #                         (with the three winget manifest files)
 #                         the release folder and its files
 #   part, part_dir        the part's name and its own scratch folder (emptied;
@@ -32,6 +34,7 @@ signing_cert=$work/checksums-and-signatures/keys/cert.pem
 
 version=$(sed -n 's/^project(Orvane VERSION \([0-9][0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
 arch=$(dpkg --print-architecture)
+deb_version=$(dpkg-parsechangelog -l "$repo/debian/changelog" -S Version)
 
 # release_files DIST: sets dist and the paths of its files; fails (counting a
 # failure for each) when one is missing.
@@ -40,10 +43,14 @@ release_files() {
   setup=$dist/Orvane-$version-setup.exe
   zip64=$dist/Orvane-$version-win64.zip
   zip32=$dist/Orvane-$version-win32.zip
-  deb=$dist/orvane_${version}_$arch.deb
+  deb=$dist/orvane_${deb_version}_$arch.deb
+  dsc=$dist/orvane_$deb_version.dsc
+  debian_tar=$dist/orvane_$deb_version.debian.tar.xz
+  orig_tar=$dist/orvane_$version.orig.tar.gz
   source_tar=$dist/orvane-$version.tar.gz
   web_zip=$dist/Orvane-$version-web.zip
-  release_names=("${setup##*/}" "${zip32##*/}" "${zip64##*/}" "${deb##*/}" "${source_tar##*/}"
+  release_names=("${setup##*/}" "${zip32##*/}" "${zip64##*/}" "${deb##*/}" "${dsc##*/}" "${debian_tar##*/}"
+                 "${orig_tar##*/}" "${source_tar##*/}"
                  "${web_zip##*/}" Orvane.Orvane.yaml Orvane.Orvane.installer.yaml Orvane.Orvane.locale.en-US.yaml)
   local file missing=0
   for file in "${release_names[@]}" SHA256SUMS; do

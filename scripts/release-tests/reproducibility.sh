@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Releases are reproducible: a clone of this commit (with the working tree's
 # uncommitted changes) in a folder of another name, built in a build folder
-# of another name, must make every file of DIST byte for byte the same.
+# of another name, must make every file of DIST byte for byte the same; and
+# a packager's `dpkg-buildpackage -us -uc -b` in a clone of HEAD must make the
+# release's .deb.
 #
 #   scripts/release-tests/reproducibility.sh DIST
 #
@@ -36,5 +38,15 @@ same_release() {
 }
 check "a release from a clone at another path is byte-identical" same_release
 if [[ -f $part_dir/again.measure ]]; then cat "$part_dir/again.measure"; fi
+# The README's way for packagers, in the clone's own folder (the .deb lands
+# beside it). The release's packages hold HEAD, so the clone does too.
+packager_build() {
+  local clone=$part_dir/packager/orvane
+  git clone -q --no-hardlinks "$repo" "$clone" &&
+    git -C "$clone" checkout -q --detach "$(git -C "$repo" rev-parse HEAD)" || return 1
+  (cd "$clone" && env -u SOURCE_DATE_EPOCH nice dpkg-buildpackage -us -uc -b) || return 1
+  cmp "$part_dir/packager/${deb##*/}" "$deb"
+}
+check "dpkg-buildpackage -us -uc -b in a clone makes the release's .deb" packager_build
 
 part_report
