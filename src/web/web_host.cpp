@@ -1,8 +1,7 @@
-// The web page's host: the scene on the page's canvas through emscripten's
-// GLUT context, one frame per animation frame, reshaped whenever the canvas's
+// The web page's host: the scene on the page's canvas through a WebGL
+// context of its own, one frame per animation frame, reshaped whenever the canvas's
 // size on the page changes. The page (page.js) passes the seed and the
 // frame-rate switch as command-line arguments and shows what it is told.
-#include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -48,6 +47,7 @@ void frame() {
   fps_tick();
   scene_draw();
   if (show_fps) draw_fps_label(show_rate_text);
+  web_gl_finish_frame();
   EM_ASM({ Module.frameDrawn($0); }, scene_state.frame_count);
 }
 
@@ -61,9 +61,16 @@ int main(int argc, char** argv) {
     else if (strcmp(argv[i], "--fps") == 0)
       show_fps = true;
   }
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-  if (!glutCreateWindow("Orvane")) {
+  // An opaque canvas with a depth buffer, as the desktop hosts ask for.
+  EmscriptenWebGLContextAttributes attributes;
+  emscripten_webgl_init_context_attributes(&attributes);
+  attributes.alpha = false;
+  attributes.antialias = false;
+  attributes.depth = true;
+  const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
+      emscripten_webgl_create_context("#canvas", &attributes);
+  if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS ||
+      !web_gl_start()) {
     EM_ASM({ Module.unable("WebGL would not start here, so the nebula cannot be shown."); });
     return 1;
   }
