@@ -8,6 +8,7 @@
 #include "web_gl.h"
 
 #include <GLES2/gl2.h>
+#include <emscripten.h>
 
 #include <cstdio>
 #include <unordered_map>
@@ -118,18 +119,33 @@ GLuint compile(GLenum kind, const char* source) {
   const GLuint shader = glCreateShader(kind);
   glShaderSource(shader, 1, &source, nullptr);
   glCompileShader(shader);
-  GLint ok = 0;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[512] = "";
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    fprintf(stderr, "The page's shader would not compile: %s\n", log);
-  }
   return shader;
 }
 
-void draw_batch(const web_draw_state& s, const web_vertex* vertices, int count) {
+// Asked at the first draw, not at set-up: a question about a program waits
+// for its compilation, which meanwhile goes on beside the loading of the
+// pictures.
+bool program_ready() {
+  GLint ok = 0;
+  glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    char log[512] = "";
+    glGetProgramInfoLog(program, sizeof log, nullptr, log);
+    fprintf(stderr, "The page's shaders would not link: %s\n", log);
+    EM_ASM({ Module.unable("WebGL refused the nebula's shaders; the console says why."); });
+    return false;
+  }
   glUseProgram(program);
+  where = {glGetUniformLocation(program, "projection"), glGetUniformLocation(program, "env"),
+           glGetUniformLocation(program, "picture_alpha"), glGetUniformLocation(program, "fog"),
+           glGetUniformLocation(program, "fog_color"), glGetUniformLocation(program, "fog_shape")};
+  glUniform1i(glGetUniformLocation(program, "picture"), 0);
+  return true;
+}
+
+void draw_batch(const web_draw_state& s, const web_vertex* vertices, int count) {
+  static const bool usable = program_ready();
+  if (!usable) return;
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(web_vertex)), vertices,
                GL_STREAM_DRAW);
   glUniformMatrix4fv(where.projection, 1, GL_FALSE, s.projection);
@@ -160,7 +176,7 @@ void draw_batch(const web_draw_state& s, const web_vertex* vertices, int count) 
 
 }  // namespace
 
-bool web_gl_start() {
+void web_gl_start() {
   program = glCreateProgram();
   glAttachShader(program, compile(GL_VERTEX_SHADER, vertex_source));
   glAttachShader(program, compile(GL_FRAGMENT_SHADER, fragment_source));
@@ -168,17 +184,6 @@ bool web_gl_start() {
   glBindAttribLocation(program, slot_tex, "tex");
   glBindAttribLocation(program, slot_color, "color");
   glLinkProgram(program);
-  GLint ok = 0;
-  glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    fprintf(stderr, "The page's shaders would not link.\n");
-    return false;
-  }
-  glUseProgram(program);
-  where = {glGetUniformLocation(program, "projection"), glGetUniformLocation(program, "env"),
-           glGetUniformLocation(program, "picture_alpha"), glGetUniformLocation(program, "fog"),
-           glGetUniformLocation(program, "fog_color"), glGetUniformLocation(program, "fog_shape")};
-  glUniform1i(glGetUniformLocation(program, "picture"), 0);
 
   // One buffer for every batch, its layout set once.
   glGenBuffers(1, &buffer);
@@ -192,7 +197,6 @@ bool web_gl_start() {
                         reinterpret_cast<const void*>(offsetof(web_vertex, color)));
   for (GLuint slot : {slot_eye, slot_tex, slot_color}) glEnableVertexAttribArray(slot);
   web_set_draw_sink(draw_batch);
-  return true;
 }
 
 unsigned long web_gl_draw_calls() { return draw_calls; }

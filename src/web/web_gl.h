@@ -19,9 +19,9 @@
 #define GL_CLAMP_TO_EDGE 0x812F
 #endif
 
-// Sets up the layer's program and buffer on the current WebGL context;
-// false (with the reason on the standard error) when WebGL refuses them.
-bool web_gl_start();
+// Sets up the layer's program and buffer on the current WebGL context. A
+// program WebGL refuses is told at the first draw, on the page and the console.
+void web_gl_start();
 // Draws what is gathered; the host calls it at the end of every frame.
 inline void web_gl_finish_frame() { web_flush(); }
 // WebGL draw calls made so far, for the page's own figures.

@@ -9,7 +9,10 @@
   // What tests and curious visitors can read: frames drawn so far.
   const state = (window.orvane = { frames: 0, problem: null });
 
+  // The first trouble is the one to tell; what follows from it (the program
+  // stopping) would only hide it.
   function unable(text) {
+    if (state.problem) return;
     state.problem = text;
     problem.textContent = text;
     problem.hidden = false;
@@ -17,10 +20,14 @@
     document.getElementById('full-screen').hidden = true;
   }
 
+  // The very context the program draws with (it asks for the canvas's
+  // context and gets this one), made here so that a browser without WebGL
+  // hears so before the download, and made only once: a context is the
+  // slowest step of the start on a software renderer.
   function webglWorks() {
     try {
-      const probe = document.createElement('canvas');
-      return !!(window.WebGLRenderingContext && probe.getContext('webgl'));
+      return !!(window.WebGLRenderingContext &&
+        canvas.getContext('webgl', { alpha: false, antialias: false, depth: true }));
     } catch (e) {
       return false;
     }
@@ -40,12 +47,6 @@
   if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
     unable('This browser cannot run WebAssembly, so the nebula cannot be shown here. ' +
            'Any current browser can; the downloads below work either way.');
-    return;
-  }
-  if (!webglWorks()) {
-    unable('WebGL is turned off or missing in this browser, so the nebula cannot be shown ' +
-           'here. Turn on hardware acceleration or try another browser; the downloads below ' +
-           'work either way.');
     return;
   }
 
@@ -77,5 +78,13 @@
   const script = document.createElement('script');
   script.src = 'orvane.js';
   script.onerror = function () { unable('The nebula\'s program (orvane.js) could not be loaded.'); };
+  // Asked once the program has started its downloads and its compilation,
+  // which go on while the context is made.
+  script.onload = function () {
+    if (webglWorks()) return;
+    unable('WebGL is turned off or missing in this browser, so the nebula cannot be shown ' +
+           'here. Turn on hardware acceleration or try another browser; the downloads below ' +
+           'work either way.');
+  };
   document.body.appendChild(script);
 })();
