@@ -1,5 +1,6 @@
 // Starts the nebula on the page, or says plainly why it cannot. The page's
-// address may ask for a star field (?seed=N) and the frame rate (?fps).
+// address may ask for a star field (?seed=N), the frame rate (?fps) and
+// drawing at the screen's own pixels however slow (?full-resolution).
 (function () {
   'use strict';
   const params = new URLSearchParams(location.search);
@@ -58,6 +59,7 @@
   }
   const args = ['--seed', seed];
   if (params.has('fps')) args.push('--fps');
+  if (params.has('full-resolution')) args.push('--full-resolution');
 
   window.Module = {
     canvas: canvas,
