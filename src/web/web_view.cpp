@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int settling_frames = 10;
+constexpr int settling_frames = 3;
 constexpr double window_ms = 500.0;
 constexpr double least_rate = 30.0, aimed_rate = 36.0, roomy_rate = 50.0;
 constexpr double step_up = 8.0 / 7.0;

@@ -2,7 +2,8 @@
 // and the total, raw and gzipped); the frame rate in headless Chromium
 // (software WebGL) at 640x360 and 1280x720 drawn at full resolution, beside
 // the native viewer's when given; the rate and the resolution the page chose
-// on three large screens; the time from navigation to the first frame, in a
+// on three large screens beside a canvas that only clears (what the browser
+// itself allows there); the time from navigation to the first frame, in a
 // fresh browser and on a second visit; and, with a page built with function
 // names, the layer's share of the main thread in a profile.
 //   node page_figures.js PAGE [SECONDS [NATIVE_640x360_FPS NATIVE_1280x720_FPS [PROFILE_PAGE]]]
@@ -107,15 +108,20 @@ async function profile(browser, url) {
       : ['-', '-', '-'];
     console.log(`| ${w} × ${h} | ${fps.toFixed(1)} | ${(1000 / fps).toFixed(2)} | ${cells.join(' | ')} |`);
   }
-  console.log('| screen | page fps | drawn at (of the screen\'s pixels) |');
-  console.log('|---|---|---|');
+  const ceiling = await serve(__dirname);
+  console.log('| screen | page fps | drawn at (of the screen\'s pixels) | a canvas that only clears, fps |');
+  console.log('|---|---|---|---|');
   for (const [w, h, s, what] of [[390, 844, 3, 'a phone at 3×'], [1920, 1080, 2, '1920 × 1080 at 2×'],
     [3840, 2160, 1, '3840 × 2160 at 1×']]) {
     const page = await open(browser, `${url}?seed=1`, w, h, s);
     const { fps, size } = await rate(page, 4, seconds);
     await page.close();
-    console.log(`| ${what} | ${fps.toFixed(1)} | ${size[0]} × ${size[1]} (of ${w * s} × ${h * s}) |`);
+    const bare = await open(browser, `${ceiling.url}clear_only.html`, w, h, s);
+    const alone = await rate(bare, 1, seconds);
+    await bare.close();
+    console.log(`| ${what} | ${fps.toFixed(1)} | ${size[0]} × ${size[1]} (of ${w * s} × ${h * s}) | ${alone.fps.toFixed(1)} |`);
   }
+  ceiling.server.close();
   await browser.close();
   server.close();
 
