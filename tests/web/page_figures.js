@@ -2,8 +2,8 @@
 // and the total, raw and gzipped); the frame rate in headless Chromium
 // (software WebGL) at 640x360 and 1280x720 drawn at full resolution, beside
 // the native viewer's when given; the rate and the resolution the page chose
-// on three large screens beside a canvas that only clears (what the browser
-// itself allows there); the time from navigation to the first frame, in a
+// on three large screens; each beside a canvas of the same size that only
+// clears (what the browser itself allows there); the time from navigation to the first frame, in a
 // fresh browser and on a second visit; and, with a page built with function
 // names, the layer's share of the main thread in a profile.
 //   node page_figures.js PAGE [SECONDS [NATIVE_640x360_FPS NATIVE_1280x720_FPS [PROFILE_PAGE]]]
@@ -95,20 +95,27 @@ async function profile(browser, url) {
   console.log(`first frame at 1280x720: ${firsts[0].toFixed(0)} ms after navigation in a fresh browser, ` +
               `${firsts[1].toFixed(0)} ms on a second visit`);
 
+  const ceiling = await serve(__dirname);
+  const clearOnly = async (w, h, s, size) => {
+    const bare = await open(browser, `${ceiling.url}clear_only.html?size=${size.join('x')}`, w, h, s);
+    const alone = await rate(bare, 1, seconds);
+    await bare.close();
+    return alone.fps.toFixed(1);
+  };
   const natives = { '640x360': Number(native640), '1280x720': Number(native1280) };
-  console.log('| window | page fps | page ms/frame | native fps | native ms/frame | web/native |');
-  console.log('|---|---|---|---|---|---|');
+  console.log('| window | page fps | page ms/frame | native fps | native ms/frame | web/native | a canvas that only clears, fps |');
+  console.log('|---|---|---|---|---|---|---|');
   for (const [w, h] of [[640, 360], [1280, 720]]) {
     const page = await open(browser, `${url}?seed=1&full-resolution`, w, h);
     const { fps } = await rate(page, 2, seconds);
     await page.close();
+    const alone = await clearOnly(w, h, 1, [w, h]);
     const native = natives[`${w}x${h}`];
     const cells = native > 0
       ? [native.toFixed(1), (1000 / native).toFixed(2), ((1000 / fps) / (1000 / native)).toFixed(2)]
       : ['-', '-', '-'];
-    console.log(`| ${w} × ${h} | ${fps.toFixed(1)} | ${(1000 / fps).toFixed(2)} | ${cells.join(' | ')} |`);
+    console.log(`| ${w} × ${h} | ${fps.toFixed(1)} | ${(1000 / fps).toFixed(2)} | ${cells.join(' | ')} | ${alone} |`);
   }
-  const ceiling = await serve(__dirname);
   console.log('| screen | page fps | drawn at (of the screen\'s pixels) | a canvas that only clears, fps |');
   console.log('|---|---|---|---|');
   for (const [w, h, s, what] of [[390, 844, 3, 'a phone at 3×'], [1920, 1080, 2, '1920 × 1080 at 2×'],
@@ -116,10 +123,8 @@ async function profile(browser, url) {
     const page = await open(browser, `${url}?seed=1`, w, h, s);
     const { fps, size } = await rate(page, 4, seconds);
     await page.close();
-    const bare = await open(browser, `${ceiling.url}clear_only.html`, w, h, s);
-    const alone = await rate(bare, 1, seconds);
-    await bare.close();
-    console.log(`| ${what} | ${fps.toFixed(1)} | ${size[0]} × ${size[1]} (of ${w * s} × ${h * s}) | ${alone.fps.toFixed(1)} |`);
+    const alone = await clearOnly(w, h, s, size);
+    console.log(`| ${what} | ${fps.toFixed(1)} | ${size[0]} × ${size[1]} (of ${w * s} × ${h * s}) | ${alone} |`);
   }
   ceiling.server.close();
   await browser.close();
