@@ -1,4 +1,4 @@
-// The WebGL half of the web layer: one program that does OpenGL 1.1's
+// The WebGL half of the web layer: small programs that do OpenGL 1.1's
 // texture environments and fog, one buffer that takes each batch, and the
 // texture calls with what WebGL lacks (texture 0, GL_CLAMP, mipmaps). The
 // real WebGL state is remembered, so a call that would set what is already
@@ -32,14 +32,14 @@ void main() {
 }
 )";
 
-// env: 0 no texture, 1 GL_MODULATE, 2 GL_DECAL, 3 GL_REPLACE.
-// fog: 0 off, 1 GL_LINEAR, 2 GL_EXP, 3 GL_EXP2.
+// One program for each texture environment and fog the scene uses, chosen
+// by ENV (0 no texture, 1 GL_MODULATE, 2 GL_DECAL, 3 GL_REPLACE) and FOG (0
+// off, 1 GL_LINEAR, 2 GL_EXP, 3 GL_EXP2): the software renderer runs a
+// program without branches a quarter faster than one that asks uniforms.
 const char* const fragment_source = R"(
 precision mediump float;
 uniform sampler2D picture;
-uniform int env;
 uniform bool picture_alpha;
-uniform int fog;
 uniform vec4 fog_color;
 uniform vec3 fog_shape;
 varying vec2 v_tex;
@@ -47,27 +47,36 @@ varying vec4 v_color;
 varying float v_distance;
 void main() {
   vec4 c = v_color;
-  if (env != 0) {
-    vec4 t = texture2D(picture, v_tex);
-    if (env == 1) c = c * t;
-    else if (env == 2) c = vec4(mix(c.rgb, t.rgb, t.a), c.a);
-    else c = vec4(t.rgb, picture_alpha ? t.a : c.a);
-  }
-  if (fog != 0) {
-    float f;
-    if (fog == 1) f = (fog_shape.z - v_distance) / (fog_shape.z - fog_shape.y);
-    else if (fog == 2) f = exp(-fog_shape.x * v_distance);
-    else f = exp(-(fog_shape.x * v_distance) * (fog_shape.x * v_distance));
-    c.rgb = mix(fog_color.rgb, c.rgb, clamp(f, 0.0, 1.0));
-  }
+#if ENV != 0
+  vec4 t = texture2D(picture, v_tex);
+#if ENV == 1
+  c = c * t;
+#elif ENV == 2
+  c = vec4(mix(c.rgb, t.rgb, t.a), c.a);
+#else
+  c = vec4(t.rgb, picture_alpha ? t.a : c.a);
+#endif
+#endif
+#if FOG == 1
+  float f = (fog_shape.z - v_distance) / (fog_shape.z - fog_shape.y);
+#elif FOG == 2
+  float f = exp(-fog_shape.x * v_distance);
+#elif FOG == 3
+  float f = exp(-(fog_shape.x * v_distance) * (fog_shape.x * v_distance));
+#endif
+#if FOG != 0
+  c.rgb = mix(fog_color.rgb, c.rgb, clamp(f, 0.0, 1.0));
+#endif
   gl_FragColor = c;
 }
 )";
 
 enum attribute_slot : GLuint { slot_eye = 0, slot_tex = 1, slot_color = 2 };
 
-struct uniforms {
-  GLint projection, env, picture_alpha, fog, fog_color, fog_shape;
+struct program_record {
+  GLuint id = 0;
+  bool checked = false, usable = false;
+  GLint projection = -1, picture_alpha = -1, fog_color = -1, fog_shape = -1;
 };
 
 struct texture_record {
@@ -76,9 +85,9 @@ struct texture_record {
   bool alpha = false;  // the picture has an alpha channel of its own
 };
 
-GLuint program = 0;
+program_record programs[4][4];  // [ENV][FOG]
+GLuint program_in_use = 0;
 GLuint buffer = 0;
-uniforms where{};
 unsigned long draw_calls = 0;
 
 // OpenGL's texture 0 is an object of its own; WebGL has none, so 0 stands
@@ -115,54 +124,79 @@ void set_switch(GLenum cap, bool on, int& known) {
   known = on;
 }
 
-GLuint compile(GLenum kind, const char* source) {
+GLuint compile(GLenum kind, const char* defines, const char* source) {
   const GLuint shader = glCreateShader(kind);
-  glShaderSource(shader, 1, &source, nullptr);
+  const char* parts[] = {defines, source};
+  glShaderSource(shader, 2, parts, nullptr);
   glCompileShader(shader);
   return shader;
 }
 
-// Asked at the first draw, not at set-up: a question about a program waits
-// for its compilation, which meanwhile goes on beside the loading of the
-// pictures.
-bool program_ready() {
+void build(program_record& p, int env, int fog) {
+  char defines[40];
+  snprintf(defines, sizeof defines, "#define ENV %d\n#define FOG %d\n", env, fog);
+  p.id = glCreateProgram();
+  glAttachShader(p.id, compile(GL_VERTEX_SHADER, "", vertex_source));
+  glAttachShader(p.id, compile(GL_FRAGMENT_SHADER, defines, fragment_source));
+  glBindAttribLocation(p.id, slot_eye, "eye");
+  glBindAttribLocation(p.id, slot_tex, "tex");
+  glBindAttribLocation(p.id, slot_color, "color");
+  glLinkProgram(p.id);
+}
+
+// Asked at the program's first draw, not when it is built: a question about
+// a program waits for its compilation, which meanwhile goes on beside the
+// loading of the pictures.
+bool ready(program_record& p) {
   GLint ok = 0;
-  glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  glGetProgramiv(p.id, GL_LINK_STATUS, &ok);
   if (!ok) {
     char log[512] = "";
-    glGetProgramInfoLog(program, sizeof log, nullptr, log);
+    glGetProgramInfoLog(p.id, sizeof log, nullptr, log);
     fprintf(stderr, "The page's shaders would not link: %s\n", log);
     EM_ASM({ Module.unable("WebGL refused the nebula's shaders; the console says why."); });
     return false;
   }
-  glUseProgram(program);
-  where = {glGetUniformLocation(program, "projection"), glGetUniformLocation(program, "env"),
-           glGetUniformLocation(program, "picture_alpha"), glGetUniformLocation(program, "fog"),
-           glGetUniformLocation(program, "fog_color"), glGetUniformLocation(program, "fog_shape")};
-  glUniform1i(glGetUniformLocation(program, "picture"), 0);
+  p.projection = glGetUniformLocation(p.id, "projection");
+  p.picture_alpha = glGetUniformLocation(p.id, "picture_alpha");
+  p.fog_color = glGetUniformLocation(p.id, "fog_color");
+  p.fog_shape = glGetUniformLocation(p.id, "fog_shape");
+  glUseProgram(p.id);
+  program_in_use = p.id;
+  glUniform1i(glGetUniformLocation(p.id, "picture"), 0);
   return true;
 }
 
+program_record* program_for(int env, int fog) {
+  program_record& p = programs[env][fog];
+  if (p.id == 0) build(p, env, fog);
+  if (!p.checked) {
+    p.checked = true;
+    p.usable = ready(p);
+  }
+  return p.usable ? &p : nullptr;
+}
+
 void draw_batch(const web_draw_state& s, const web_vertex* vertices, int count) {
-  static const bool usable = program_ready();
-  if (!usable) return;
+  const int env = !s.texture_on ? 0 : s.env_mode == GL_MODULATE ? 1 : s.env_mode == GL_DECAL ? 2 : 3;
+  const int fog = !s.fog ? 0 : s.fog_mode == GL_LINEAR ? 1 : s.fog_mode == GL_EXP ? 2 : 3;
+  program_record* p = program_for(env, fog);
+  if (!p) return;
+  if (program_in_use != p->id) {
+    glUseProgram(p->id);
+    program_in_use = p->id;
+  }
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(web_vertex)), vertices,
                GL_STREAM_DRAW);
-  glUniformMatrix4fv(where.projection, 1, GL_FALSE, s.projection);
-  int env = 0;
+  glUniformMatrix4fv(p->projection, 1, GL_FALSE, s.projection);
   if (s.texture_on) {
     bind_for_real(s.texture);
-    env = s.env_mode == GL_MODULATE ? 1 : s.env_mode == GL_DECAL ? 2 : 3;
-    glUniform1i(where.picture_alpha, textures[webgl_name(s.texture)].alpha);
+    glUniform1i(p->picture_alpha, textures[webgl_name(s.texture)].alpha);
   }
-  glUniform1i(where.env, env);
-  int fog = 0;
   if (s.fog) {
-    fog = s.fog_mode == GL_LINEAR ? 1 : s.fog_mode == GL_EXP ? 2 : 3;
-    glUniform4fv(where.fog_color, 1, s.fog_color);
-    glUniform3f(where.fog_shape, s.fog_density, s.fog_start, s.fog_end);
+    glUniform4fv(p->fog_color, 1, s.fog_color);
+    glUniform3f(p->fog_shape, s.fog_density, s.fog_start, s.fog_end);
   }
-  glUniform1i(where.fog, fog);
   set_switch(GL_BLEND, s.blend, now.blend);
   if (s.blend && (now.blend_src != s.blend_src || now.blend_dst != s.blend_dst)) {
     glBlendFunc(s.blend_src, s.blend_dst);
@@ -177,13 +211,9 @@ void draw_batch(const web_draw_state& s, const web_vertex* vertices, int count) 
 }  // namespace
 
 void web_gl_start() {
-  program = glCreateProgram();
-  glAttachShader(program, compile(GL_VERTEX_SHADER, vertex_source));
-  glAttachShader(program, compile(GL_FRAGMENT_SHADER, fragment_source));
-  glBindAttribLocation(program, slot_eye, "eye");
-  glBindAttribLocation(program, slot_tex, "tex");
-  glBindAttribLocation(program, slot_color, "color");
-  glLinkProgram(program);
+  // The scene's two: the title's first frame, then everything in GL_DECAL.
+  build(programs[1][0], 1, 0);
+  build(programs[2][0], 2, 0);
 
   // One buffer for every batch, its layout set once.
   glGenBuffers(1, &buffer);
