@@ -1,10 +1,38 @@
 #!/usr/bin/env bash
-# The web page's figures: its download size, raw and gzipped, and the time to
-# its first frame and its frame rate in headless Chromium at 1280x720.
-#   scripts/bench-web.sh [SECONDS]   (the frame rate's window, default 10)
+# The web page's figures beside the native viewer's, in one run on one
+# machine: the download, the time to the first frame, the page's frame rate
+# at 640x360 and 1280x720 (full resolution) against the viewer's on a virtual
+# display with Mesa's software renderer, the rate and chosen resolution on
+# three large screens, and the web layer's share of a frame in a profile.
+#   scripts/bench-web.sh [SECONDS]   (each measuring window, default 10)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh test
+seconds=${1:-10}
+bash scripts/setup.sh test </dev/null
+source scripts/lib/display.sh
 cmake --preset web >/dev/null
 cmake --build --preset web >/dev/null
-node tests/web/page_figures.js build/build-web/page "${1:-10}"
+# The same page with function names, for the profiler only.
+cmake --preset web -B build/build-web-profile -DORVANE_WEB_PROFILING=ON >/dev/null
+NODE_PATH=${NODE_PATH:-/usr/share/nodejs} cmake --build build/build-web-profile >/dev/null
+cmake --preset default >/dev/null
+cmake --build --preset default --target orvane-viewer orvane_assets >/dev/null
+
+# The viewer's frame time: two runs that differ only in their frame count, so
+# that the start-up cancels out.
+native_fps() {
+  local size=$1 short=60 long=$((60 + 60 * seconds)) t0 t1 t2
+  t0=$(date +%s%N)
+  ORVANE_DATA_DIR=$PWD/build/data build/apps/viewer/orvane-viewer --seed 1 --size "$size" \
+    --frames "$short" >/dev/null 2>&1
+  t1=$(date +%s%N)
+  ORVANE_DATA_DIR=$PWD/build/data build/apps/viewer/orvane-viewer --seed 1 --size "$size" \
+    --frames "$long" >/dev/null 2>&1
+  t2=$(date +%s%N)
+  awk -v n=$((long - short)) -v a=$((t1 - t0)) -v b=$((t2 - t1)) 'BEGIN { printf "%.2f", n / ((b - a) / 1e9) }'
+}
+echo "bench-web: $(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+n640=$(with_display 1920x1200x24 native_fps 640x360)
+n1280=$(with_display 1920x1200x24 native_fps 1280x720)
+node tests/web/page_figures.js build/build-web/page "$seconds" "$n640" "$n1280" \
+  build/build-web-profile/page

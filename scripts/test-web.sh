@@ -35,7 +35,8 @@ if ! built >"$out/build.log" 2>&1; then
   exit 1
 fi
 
-if ! ORVANE_DATA_DIR=$repo/build/data xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
+source scripts/lib/display.sh
+if ! ORVANE_DATA_DIR=$repo/build/data with_display 1280x720x24 \
   build/apps/viewer/orvane-viewer --seed "$seed" --frames "$frame" --size 640x360 \
   --capture "$out/native.ppm" >"$out/viewer.log" 2>&1; then
   tail -n 10 "$out/viewer.log"

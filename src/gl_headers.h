@@ -5,7 +5,7 @@
 #include <windows.h>
 #endif
 #ifdef __EMSCRIPTEN__
-// In the browser: emscripten's emulation, with the web layer over its gaps.
+// In the browser: the web page's own fixed-function layer over WebGL.
 #include "web/web_gl.h"
 #else
 #include <GL/gl.h>

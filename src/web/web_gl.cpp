@@ -1,57 +1,273 @@
-// The web layer: what the core asks of OpenGL 1.1 and GLU that emscripten's
-// fixed-function emulation over WebGL does not do by itself.
+// The WebGL half of the web layer: small programs that do OpenGL 1.1's
+// texture environments and fog, one buffer that takes each batch, and the
+// texture calls with what WebGL lacks (texture 0, GL_CLAMP, mipmaps). The
+// real WebGL state is remembered, so a call that would set what is already
+// set is never made: the core binds and parameterises the sprite texture
+// 1024 times a frame.
 #define ORVANE_WEB_GL_LAYER
 #include "web_gl.h"
 
-// WebGL's own mipmap builder; the desktop headers name it only past 1.1.
-extern "C" void glGenerateMipmap(GLenum target);
+#include <GLES2/gl2.h>
+#include <emscripten.h>
+
+#include <cstdio>
+#include <unordered_map>
 
 namespace {
 
-// The object that stands for OpenGL's texture 0, made on first use.
-GLuint default_texture = 0;
+const char* const vertex_source = R"(
+attribute vec4 eye;
+attribute vec2 tex;
+attribute vec4 color;
+uniform mat4 projection;
+varying vec2 v_tex;
+varying vec4 v_color;
+varying float v_distance;
+void main() {
+  gl_Position = projection * eye;
+  gl_PointSize = 1.0;
+  v_tex = tex;
+  v_color = color;
+  v_distance = abs(eye.z / eye.w);
+}
+)";
 
-// The current attributes, as OpenGL keeps them between vertices and blocks.
-GLfloat current_normal[3] = {0.0f, 0.0f, 1.0f};
-GLfloat current_tex_coord[2] = {0.0f, 0.0f};
-GLfloat current_color[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+// One program for each texture environment and fog the scene uses, chosen
+// by ENV (0 no texture, 1 GL_MODULATE, 2 GL_DECAL, 3 GL_REPLACE) and FOG (0
+// off, 1 GL_LINEAR, 2 GL_EXP, 3 GL_EXP2): the software renderer runs a
+// program without branches a quarter faster than one that asks uniforms.
+const char* const fragment_source = R"(
+precision mediump float;
+uniform sampler2D picture;
+uniform bool picture_alpha;
+uniform vec4 fog_color;
+uniform vec3 fog_shape;
+varying vec2 v_tex;
+varying vec4 v_color;
+varying float v_distance;
+void main() {
+  vec4 c = v_color;
+#if ENV != 0
+  vec4 t = texture2D(picture, v_tex);
+#if ENV == 1
+  c = c * t;
+#elif ENV == 2
+  c = vec4(mix(c.rgb, t.rgb, t.a), c.a);
+#else
+  c = vec4(t.rgb, picture_alpha ? t.a : c.a);
+#endif
+#endif
+#if FOG == 1
+  float f = (fog_shape.z - v_distance) / (fog_shape.z - fog_shape.y);
+#elif FOG == 2
+  float f = exp(-fog_shape.x * v_distance);
+#elif FOG == 3
+  float f = exp(-(fog_shape.x * v_distance) * (fog_shape.x * v_distance));
+#endif
+#if FOG != 0
+  c.rgb = mix(fog_color.rgb, c.rgb, clamp(f, 0.0, 1.0));
+#endif
+  gl_FragColor = c;
+}
+)";
 
-// Inside glBegin/glEnd: which attributes each vertex of the block carries.
-// The emulation lays a block's vertices out from its first one, so every
-// vertex gives the same attributes in the same order.
-bool in_block = false;
-bool block_normals = false;
-bool block_tex_coords = false;
-bool block_colors = false;
+enum attribute_slot : GLuint { slot_eye = 0, slot_tex = 1, slot_color = 2 };
 
-bool texture_2d_on = false;
-
-// The switches glPushAttrib(GL_ENABLE_BIT) saves, and one level of stack:
-// the core pushes once around its frame-rate label and never nests.
-const GLenum saved_caps[] = {GL_LIGHTING, GL_TEXTURE_2D, GL_DEPTH_TEST, GL_FOG, GL_BLEND};
-constexpr int saved_cap_count = sizeof saved_caps / sizeof saved_caps[0];
-struct attrib_level {
-  GLbitfield mask = 0;
-  GLboolean caps[saved_cap_count] = {};
-  GLfloat color[4] = {};
+struct program_record {
+  GLuint id = 0;
+  bool checked = false, usable = false;
+  GLint projection = -1, picture_alpha = -1, fog_color = -1, fog_shape = -1;
 };
-attrib_level attrib_stack[4];
-int attrib_depth = 0;
 
-void set_cap(GLenum cap, GLboolean on) {
+struct texture_record {
+  GLint wrap_s = GL_REPEAT, wrap_t = GL_REPEAT;
+  GLint min_filter = GL_NEAREST_MIPMAP_LINEAR, mag_filter = GL_LINEAR;
+  bool alpha = false;  // the picture has an alpha channel of its own
+};
+
+program_record programs[4][4];  // [ENV][FOG]
+GLuint program_in_use = 0;
+GLuint buffer = 0;
+unsigned long draw_calls = 0;
+
+// OpenGL's texture 0 is an object of its own; WebGL has none, so 0 stands
+// for one made on first use.
+GLuint default_texture = 0;
+std::unordered_map<GLuint, texture_record> textures;
+
+// What WebGL has set now: -1 (or the impossible 0xFFFFFFFF) until first set.
+struct {
+  GLuint texture = 0xFFFFFFFFu;
+  int blend = -1, depth_test = -1;
+  GLenum blend_src = 0, blend_dst = 0;
+} now;
+
+GLuint webgl_name(GLuint name) {
+  if (name != 0) return name;
+  if (default_texture == 0) glGenTextures(1, &default_texture);
+  return default_texture;
+}
+
+void bind_for_real(GLuint name) {
+  const GLuint real = webgl_name(name);
+  if (now.texture == real) return;
+  glBindTexture(GL_TEXTURE_2D, real);
+  now.texture = real;
+}
+
+void set_switch(GLenum cap, bool on, int& known) {
+  if (known == static_cast<int>(on)) return;
   if (on)
-    web_enable(cap);
+    glEnable(cap);
   else
-    web_disable(cap);
+    glDisable(cap);
+  known = on;
+}
+
+GLuint compile(GLenum kind, const char* defines, const char* source) {
+  const GLuint shader = glCreateShader(kind);
+  const char* parts[] = {defines, source};
+  glShaderSource(shader, 2, parts, nullptr);
+  glCompileShader(shader);
+  return shader;
+}
+
+void build(program_record& p, int env, int fog) {
+  char defines[40];
+  snprintf(defines, sizeof defines, "#define ENV %d\n#define FOG %d\n", env, fog);
+  p.id = glCreateProgram();
+  glAttachShader(p.id, compile(GL_VERTEX_SHADER, "", vertex_source));
+  glAttachShader(p.id, compile(GL_FRAGMENT_SHADER, defines, fragment_source));
+  glBindAttribLocation(p.id, slot_eye, "eye");
+  glBindAttribLocation(p.id, slot_tex, "tex");
+  glBindAttribLocation(p.id, slot_color, "color");
+  glLinkProgram(p.id);
+}
+
+// Asked at the program's first draw, not when it is built: a question about
+// a program waits for its compilation, which meanwhile goes on beside the
+// loading of the pictures.
+bool ready(program_record& p) {
+  GLint ok = 0;
+  glGetProgramiv(p.id, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    char log[512] = "";
+    glGetProgramInfoLog(p.id, sizeof log, nullptr, log);
+    fprintf(stderr, "The page's shaders would not link: %s\n", log);
+    EM_ASM({ Module.unable("WebGL refused the nebula's shaders; the console says why."); });
+    return false;
+  }
+  p.projection = glGetUniformLocation(p.id, "projection");
+  p.picture_alpha = glGetUniformLocation(p.id, "picture_alpha");
+  p.fog_color = glGetUniformLocation(p.id, "fog_color");
+  p.fog_shape = glGetUniformLocation(p.id, "fog_shape");
+  glUseProgram(p.id);
+  program_in_use = p.id;
+  glUniform1i(glGetUniformLocation(p.id, "picture"), 0);
+  return true;
+}
+
+program_record* program_for(int env, int fog) {
+  program_record& p = programs[env][fog];
+  if (p.id == 0) build(p, env, fog);
+  if (!p.checked) {
+    p.checked = true;
+    p.usable = ready(p);
+  }
+  return p.usable ? &p : nullptr;
+}
+
+void draw_batch(const web_draw_state& s, const web_vertex* vertices, int count) {
+  const int env = !s.texture_on ? 0 : s.env_mode == GL_MODULATE ? 1 : s.env_mode == GL_DECAL ? 2 : 3;
+  const int fog = !s.fog ? 0 : s.fog_mode == GL_LINEAR ? 1 : s.fog_mode == GL_EXP ? 2 : 3;
+  program_record* p = program_for(env, fog);
+  if (!p) return;
+  if (program_in_use != p->id) {
+    glUseProgram(p->id);
+    program_in_use = p->id;
+  }
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(web_vertex)), vertices,
+               GL_STREAM_DRAW);
+  glUniformMatrix4fv(p->projection, 1, GL_FALSE, s.projection);
+  if (s.texture_on) {
+    bind_for_real(s.texture);
+    glUniform1i(p->picture_alpha, textures[webgl_name(s.texture)].alpha);
+  }
+  if (s.fog) {
+    glUniform4fv(p->fog_color, 1, s.fog_color);
+    glUniform3f(p->fog_shape, s.fog_density, s.fog_start, s.fog_end);
+  }
+  set_switch(GL_BLEND, s.blend, now.blend);
+  if (s.blend && (now.blend_src != s.blend_src || now.blend_dst != s.blend_dst)) {
+    glBlendFunc(s.blend_src, s.blend_dst);
+    now.blend_src = s.blend_src;
+    now.blend_dst = s.blend_dst;
+  }
+  set_switch(GL_DEPTH_TEST, s.depth_test, now.depth_test);
+  glDrawArrays(s.primitive, 0, count);
+  ++draw_calls;
 }
 
 }  // namespace
+
+void web_gl_start() {
+  // The scene's two: the title's first frame, then everything in GL_DECAL.
+  build(programs[1][0], 1, 0);
+  build(programs[2][0], 2, 0);
+
+  // One buffer for every batch, its layout set once.
+  glGenBuffers(1, &buffer);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  const GLsizei stride = sizeof(web_vertex);
+  glVertexAttribPointer(slot_eye, 4, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<const void*>(offsetof(web_vertex, eye)));
+  glVertexAttribPointer(slot_tex, 2, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<const void*>(offsetof(web_vertex, tex)));
+  glVertexAttribPointer(slot_color, 4, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<const void*>(offsetof(web_vertex, color)));
+  for (GLuint slot : {slot_eye, slot_tex, slot_color}) glEnableVertexAttribArray(slot);
+  web_set_draw_sink(draw_batch);
+}
+
+unsigned long web_gl_draw_calls() { return draw_calls; }
+
+void web_tex_parameteri(GLenum target, GLenum name, GLint value) {
+  if ((name == GL_TEXTURE_WRAP_S || name == GL_TEXTURE_WRAP_T) && value == GL_CLAMP)
+    value = GL_CLAMP_TO_EDGE;
+  const GLuint real = webgl_name(web_bound_texture());
+  texture_record& t = textures[real];
+  GLint* known = name == GL_TEXTURE_WRAP_S       ? &t.wrap_s
+                 : name == GL_TEXTURE_WRAP_T     ? &t.wrap_t
+                 : name == GL_TEXTURE_MIN_FILTER ? &t.min_filter
+                 : name == GL_TEXTURE_MAG_FILTER ? &t.mag_filter
+                                                 : nullptr;
+  if (known && *known == value) return;
+  // The batch so far was gathered with the old value.
+  web_flush();
+  bind_for_real(web_bound_texture());
+  glTexParameteri(target, name, value);
+  if (known) *known = value;
+}
+
+void web_tex_image_2d(GLenum target, GLint level, GLint internal_format, GLsizei width,
+                      GLsizei height, GLint border, GLenum format, GLenum type, const void* data) {
+  web_flush();
+  bind_for_real(web_bound_texture());
+  // WebGL wants the internal format to be the format itself.
+  glTexImage2D(target, level, static_cast<GLint>(format), width, height, border, format, type,
+               data);
+  if (level == 0) {
+    textures[now.texture].alpha =
+        format == GL_RGBA || format == GL_ALPHA || format == GL_LUMINANCE_ALPHA;
+  }
+  (void)internal_format;
+}
 
 GLint web_build_2d_mipmaps(GLenum target, GLint internal_format, GLsizei width, GLsizei height,
                            GLenum format, GLenum type, const void* data) {
   while (glGetError() != GL_NO_ERROR) {
   }
-  glTexImage2D(target, 0, internal_format, width, height, 0, format, type, data);
+  web_tex_image_2d(target, 0, internal_format, width, height, 0, format, type, data);
   glGenerateMipmap(target);
   const GLenum error = glGetError();
   return error == GL_NO_ERROR ? 0 : static_cast<GLint>(error);
@@ -64,123 +280,33 @@ const GLubyte* web_error_string(GLenum code) {
     case GL_INVALID_ENUM: text = "invalid enumerant"; break;
     case GL_INVALID_VALUE: text = "invalid value"; break;
     case GL_INVALID_OPERATION: text = "invalid operation"; break;
+    case 0x0503: text = "stack overflow"; break;
+    case 0x0504: text = "stack underflow"; break;
     case GL_OUT_OF_MEMORY: text = "out of memory"; break;
     default: return nullptr;
   }
   return reinterpret_cast<const GLubyte*>(text);
 }
 
-void web_bind_texture(GLenum target, GLuint name) {
-  if (name == 0) {
-    if (default_texture == 0) glGenTextures(1, &default_texture);
-    name = default_texture;
-  }
-  glBindTexture(target, name);
+void web_clear(GLbitfield mask) {
+  web_flush();
+  glClear(mask);
 }
 
-void web_tex_parameteri(GLenum target, GLenum name, GLint value) {
-  if ((name == GL_TEXTURE_WRAP_S || name == GL_TEXTURE_WRAP_T) && value == GL_CLAMP)
-    value = GL_CLAMP_TO_EDGE;
-  glTexParameteri(target, name, value);
+void web_viewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+  web_flush();
+  glViewport(x, y, width, height);
 }
 
-void web_begin(GLenum mode) {
-  in_block = true;
-  block_normals = glIsEnabled(GL_LIGHTING) != 0;
-  block_tex_coords = texture_2d_on;
-  block_colors = false;
-  glBegin(mode);
+GLenum web_get_error() {
+  const GLenum own = web_take_layer_error();
+  return own != GL_NO_ERROR ? own : glGetError();
 }
 
-void web_end() {
-  glEnd();
-  in_block = false;
-}
-
-void web_normal3f(GLfloat x, GLfloat y, GLfloat z) {
-  current_normal[0] = x;
-  current_normal[1] = y;
-  current_normal[2] = z;
-}
-
-void web_normal3d(GLdouble x, GLdouble y, GLdouble z) {
-  web_normal3f(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
-}
-
-void web_tex_coord2f(GLfloat s, GLfloat t) {
-  current_tex_coord[0] = s;
-  current_tex_coord[1] = t;
-}
-
-void web_color4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
-  current_color[0] = r;
-  current_color[1] = g;
-  current_color[2] = b;
-  current_color[3] = a;
-  // Outside a block the emulation keeps the colour itself; inside, a colour
-  // from then on goes with each vertex. A block that changes colour after
-  // its first vertex is beyond the emulation's layout and left as it is.
-  if (in_block)
-    block_colors = true;
-  else
-    glColor4f(r, g, b, a);
-}
-
-void web_color3f(GLfloat r, GLfloat g, GLfloat b) { web_color4f(r, g, b, 1.0f); }
-
-void web_vertex3f(GLfloat x, GLfloat y, GLfloat z) {
-  if (block_normals) glNormal3f(current_normal[0], current_normal[1], current_normal[2]);
-  if (block_tex_coords) glTexCoord2f(current_tex_coord[0], current_tex_coord[1]);
-  if (block_colors)
-    glColor4f(current_color[0], current_color[1], current_color[2], current_color[3]);
-  glVertex3f(x, y, z);
-}
-
-void web_vertex2f(GLfloat x, GLfloat y) { web_vertex3f(x, y, 0.0f); }
-
-void web_vertex3d(GLdouble x, GLdouble y, GLdouble z) {
-  web_vertex3f(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
-}
-
-void web_enable(GLenum cap) {
-  if (cap == GL_TEXTURE_2D) texture_2d_on = true;
-  glEnable(cap);
-}
-
-void web_disable(GLenum cap) {
-  if (cap == GL_TEXTURE_2D) texture_2d_on = false;
-  glDisable(cap);
-}
-
-GLboolean web_is_enabled(GLenum cap) {
-  if (cap == GL_TEXTURE_2D) return texture_2d_on ? GL_TRUE : GL_FALSE;
-  return glIsEnabled(cap);
-}
-
-void web_push_attrib(GLbitfield mask) {
-  if (attrib_depth == sizeof attrib_stack / sizeof attrib_stack[0]) return;
-  attrib_level& level = attrib_stack[attrib_depth++];
-  level.mask = mask;
-  for (int i = 0; i < saved_cap_count; ++i) level.caps[i] = web_is_enabled(saved_caps[i]);
-  for (int i = 0; i < 4; ++i) level.color[i] = current_color[i];
-}
-
-void web_pop_attrib() {
-  if (attrib_depth == 0) return;
-  const attrib_level& level = attrib_stack[--attrib_depth];
-  if (level.mask & GL_ENABLE_BIT)
-    for (int i = 0; i < saved_cap_count; ++i) set_cap(saved_caps[i], level.caps[i]);
-  if (level.mask & GL_CURRENT_BIT)
-    web_color4f(level.color[0], level.color[1], level.color[2], level.color[3]);
+void web_get_floatv(GLenum name, GLfloat* out) {
+  if (!web_get_matrix(name, out)) glGetFloatv(name, out);
 }
 
 void web_hint(GLenum target, GLenum mode) {
   if (target == GL_GENERATE_MIPMAP_HINT) glHint(target, mode);
-}
-
-void web_tex_envf(GLenum target, GLenum name, GLfloat value) {
-  if (name == GL_TEXTURE_ENV_MODE)
-    glTexEnvi(target, name, static_cast<GLint>(value));
-  else
-    glTexEnvf(target, name, value);
 }

@@ -1,60 +1,62 @@
-// OpenGL 1.1 and GLU for the web build: emscripten's fixed-function emulation
-// over WebGL, with the few calls it lacks or gets wrong for the core filled in
-// by web_gl.cpp. gl_headers.h brings this in when compiling for the browser,
-// so the core keeps calling the names it calls everywhere else.
+// OpenGL 1.1 and GLU for the web build: a small fixed-function layer of our
+// own over WebGL that does what the core's scene asks and no more. Vertices
+// are gathered in web_batch.cpp and drawn a batch at a time by web_gl.cpp.
+// gl_headers.h brings this in when compiling for the browser, so the core
+// keeps calling the names it calls everywhere else.
+//
+// Why not emscripten's own fixed-function emulation: it makes one upload and
+// one draw of every glBegin/glEnd block and sets the texture again for each,
+// so the scene's 1024 sprites cost 1024 draws and held the page near 16
+// frames a second at 640x360 on our 2-core test machine, where this layer
+// draws the same frame in two at about 50 (scripts/bench-web.sh).
 #pragma once
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "web_batch.h"
+
 #ifndef GL_CLAMP_TO_EDGE
 #define GL_CLAMP_TO_EDGE 0x812F
 #endif
+
+// Sets up the layer's program and buffer on the current WebGL context. A
+// program WebGL refuses is told at the first draw, on the page and the console.
+void web_gl_start();
+// Draws what is gathered; the host calls it at the end of every frame.
+inline void web_gl_finish_frame() { web_flush(); }
+// WebGL draw calls made so far, for the page's own figures.
+unsigned long web_gl_draw_calls();
 
 // gluBuild2DMipmaps for power-of-two pictures: level 0, then the chain WebGL
 // builds from it. Returns 0 like GLU, or the GL error.
 GLint web_build_2d_mipmaps(GLenum target, GLint internal_format, GLsizei width, GLsizei height,
                            GLenum format, GLenum type, const void* data);
 const GLubyte* web_error_string(GLenum code);
-
-// Texture name 0 is a texture of its own in OpenGL 1.1 (the default object);
-// WebGL has no such thing, so 0 binds one the layer keeps for it.
-void web_bind_texture(GLenum target, GLuint name);
-// GL_CLAMP does not exist in WebGL; clamping to the edge is the nearest.
+// GL_CLAMP does not exist in WebGL; clamping to the edge is the nearest. A
+// parameter set again to the value it has costs nothing and splits no batch.
 void web_tex_parameteri(GLenum target, GLenum name, GLint value);
-
-// The emulation only keeps what each vertex gives inside glBegin/glEnd; the
-// layer carries the current normal, texture coordinate and colour to every
-// vertex, as OpenGL does.
-void web_begin(GLenum mode);
-void web_end();
-void web_normal3f(GLfloat x, GLfloat y, GLfloat z);
-void web_normal3d(GLdouble x, GLdouble y, GLdouble z);
-void web_tex_coord2f(GLfloat s, GLfloat t);
-void web_color3f(GLfloat r, GLfloat g, GLfloat b);
-void web_color4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
-void web_vertex2f(GLfloat x, GLfloat y);
-void web_vertex3f(GLfloat x, GLfloat y, GLfloat z);
-void web_vertex3d(GLdouble x, GLdouble y, GLdouble z);
-
-// The emulation answers glIsEnabled(GL_TEXTURE_2D) with 0 and has no
-// attribute stack; the layer keeps the switches it needs for both.
-void web_enable(GLenum cap);
-void web_disable(GLenum cap);
-GLboolean web_is_enabled(GLenum cap);
-void web_push_attrib(GLbitfield mask);
-void web_pop_attrib();
-// The emulation takes the texture environment's mode from glTexEnvi only and
-// drops it when it comes as a float, as OpenGL allows.
-void web_tex_envf(GLenum target, GLenum name, GLfloat value);
+void web_tex_image_2d(GLenum target, GLint level, GLint internal_format, GLsizei width,
+                      GLsizei height, GLint border, GLenum format, GLenum type, const void* data);
+void web_clear(GLbitfield mask);
+void web_viewport(GLint x, GLint y, GLsizei width, GLsizei height);
+GLenum web_get_error();
+void web_get_floatv(GLenum name, GLfloat* out);
 // Hints WebGL does not know (the fog's) would only raise GL_INVALID_ENUM.
 void web_hint(GLenum target, GLenum mode);
 
-#ifndef ORVANE_WEB_GL_LAYER  // the layer itself calls the emulation's own names
+#ifndef ORVANE_WEB_GL_LAYER  // the layer itself calls WebGL's own names
 #define gluBuild2DMipmaps web_build_2d_mipmaps
 #define gluErrorString web_error_string
+#define gluPerspective web_perspective
 #define glBindTexture web_bind_texture
 #define glTexParameteri web_tex_parameteri
+#define glTexImage2D web_tex_image_2d
+#define glClear web_clear
+#define glViewport web_viewport
+#define glGetError web_get_error
+#define glGetFloatv web_get_floatv
+#define glHint web_hint
 #define glBegin web_begin
 #define glEnd web_end
 #define glNormal3f web_normal3f
@@ -65,11 +67,26 @@ void web_hint(GLenum target, GLenum mode);
 #define glVertex2f web_vertex2f
 #define glVertex3f web_vertex3f
 #define glVertex3d web_vertex3d
+#define glMatrixMode web_matrix_mode
+#define glLoadIdentity web_load_identity
+#define glPushMatrix web_push_matrix
+#define glPopMatrix web_pop_matrix
+#define glTranslatef web_translatef
+#define glRotatef web_rotatef
+#define glScalef web_scalef
+#define glOrtho web_ortho
 #define glEnable web_enable
 #define glDisable web_disable
 #define glIsEnabled web_is_enabled
 #define glPushAttrib web_push_attrib
 #define glPopAttrib web_pop_attrib
-#define glHint web_hint
+#define glBlendFunc web_blend_func
 #define glTexEnvf web_tex_envf
+#define glTexEnvi web_tex_envi
+#define glFogi web_fogi
+#define glFogf web_fogf
+#define glFogfv web_fogfv
+#define glShadeModel web_shade_model
+#define glLightfv web_lightfv
+#define glMaterialfv web_materialfv
 #endif

@@ -1,7 +1,12 @@
 // The web page's figures, printed and never judged: the download (each file
-// and the total, raw and gzipped), the time from navigation to the first
-// frame and the frame rate in headless Chromium (software WebGL) at 1280x720.
-//   node page_figures.js PAGE [SECONDS]
+// and the total, raw and gzipped); the frame rate in headless Chromium
+// (software WebGL) at 640x360 and 1280x720 drawn at full resolution, beside
+// the native viewer's when given; the rate and the resolution the page chose
+// on three large screens; each beside a canvas of the same size that only
+// clears (what the browser itself allows there); the time from navigation to the first frame, in a
+// fresh browser and on a second visit; and, with a page built with function
+// names, the layer's share of the main thread in a profile.
+//   node page_figures.js PAGE [SECONDS [NATIVE_640x360_FPS NATIVE_1280x720_FPS [PROFILE_PAGE]]]
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -9,8 +14,64 @@ const zlib = require('zlib');
 const { chromium } = require('playwright-core');
 const { serve } = require('../../scripts/lib/serve-static.js');
 
-const [pageDir, secondsText] = process.argv.slice(2);
+const [pageDir, secondsText, native640, native1280, profileDir] = process.argv.slice(2);
 const seconds = Number(secondsText || 10);
+const browserArgs = ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox'];
+const launch = () => chromium.launch({ executablePath: '/usr/bin/chromium', args: browserArgs });
+
+async function open(browser, url, width, height, scale = 1) {
+  const page = await browser.newPage({ viewport: { width, height }, deviceScaleFactor: scale });
+  await page.addInitScript(() => {
+    window.orvaneTimes = [];
+    window.addEventListener('orvane-frame', () => window.orvaneTimes.push(performance.now()), true);
+  });
+  await page.goto(url);
+  await page.waitForFunction(() => window.orvaneTimes.length > 0, null, { timeout: 120000 });
+  return page;
+}
+
+// Frames a second over a measuring window that starts after `settle` seconds.
+async function rate(page, settle, span) {
+  // Measuring windows, which is what a frame rate is; nothing waits on them.
+  await page.waitForTimeout(settle * 1000);
+  const from = await page.evaluate(() => window.orvaneTimes.length);
+  await page.waitForTimeout(span * 1000);
+  const times = await page.evaluate((n) => window.orvaneTimes.slice(n - 1), from);
+  const fps = (times.length - 1) / ((times[times.length - 1] - times[0]) / 1000);
+  const size = await page.evaluate(() => [document.getElementById('canvas').width,
+    document.getElementById('canvas').height]);
+  return { fps, size };
+}
+
+const layerNames = /^web_|^\(anonymous namespace\)::|^_gl|^_emscripten_gl|^(bufferData|drawArrays|uniform\w*|useProgram|bindTexture|blendFunc|enable|disable)$/;
+const idleNames = /^\((idle|program|garbage collector)\)$/;
+
+// Self time per function over a few seconds of drawing, summed into the
+// layer, the rest of the program and the browser's own work.
+async function profile(browser, url) {
+  const page = await open(browser, url, 1280, 720);
+  await page.waitForTimeout(2000);
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send('Profiler.enable');
+  await cdp.send('Profiler.setSamplingInterval', { interval: 200 });
+  await cdp.send('Profiler.start');
+  const from = await page.evaluate(() => window.orvaneTimes.length);
+  await page.waitForTimeout(3000);
+  const frames = (await page.evaluate(() => window.orvaneTimes.length)) - from;
+  const { profile: p } = await cdp.send('Profiler.stop');
+  const self = new Map(p.nodes.map((n) => [n.id, 0]));
+  for (let i = 0; i < p.samples.length; i++) self.set(p.samples[i], self.get(p.samples[i]) + (p.timeDeltas[i] || 0));
+  let layer = 0, busy = 0;
+  for (const n of p.nodes) {
+    const name = n.callFrame.functionName;
+    const us = self.get(n.id);
+    if (idleNames.test(name)) continue;
+    busy += us;
+    if (layerNames.test(name)) layer += us;
+  }
+  await page.close();
+  return { frames, layerMs: layer / 1000 / frames, busyMs: busy / 1000 / frames };
+}
 
 (async () => {
   let raw = 0, packed = 0;
@@ -24,25 +85,61 @@ const seconds = Number(secondsText || 10);
   console.log(`${'page'.padEnd(12)} ${String(raw).padStart(9)} bytes, gzipped ${String(packed).padStart(8)}`);
 
   const { server, url } = await serve(pageDir);
-  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
-    args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox'] });
-  const page = await browser.newPage({ viewport: { width: 1280, height: 720 } });
-  await page.addInitScript(() => {
-    window.orvaneTimes = [];
-    window.addEventListener('orvane-frame', () => window.orvaneTimes.push(performance.now()), true);
-  });
-  await page.goto(`${url}?seed=1`);
-  await page.waitForFunction(() => window.orvaneTimes.length > 0, null, { timeout: 120000 });
-  const first = await page.evaluate(() => window.orvaneTimes[0]);
-  console.log(`first frame  ${first.toFixed(0)} ms after navigation`);
-  // A measuring window, which is what a frame rate is; nothing waits on it.
-  await page.waitForTimeout(seconds * 1000);
-  const times = await page.evaluate(() => window.orvaneTimes);
-  const settled = times.slice(Math.min(30, times.length - 2));
-  const rate = (settled.length - 1) / ((settled[settled.length - 1] - settled[0]) / 1000);
-  console.log(`frame rate   ${rate.toFixed(1)} frames a second at 1280x720 over ${settled.length} frames`);
+  const browser = await launch();
+  const firsts = [];
+  for (let visit = 0; visit < 2; visit++) {
+    const page = await open(browser, `${url}?seed=1`, 1280, 720);
+    firsts.push(await page.evaluate(() => window.orvaneTimes[0]));
+    await page.close();
+  }
+  console.log(`first frame at 1280x720: ${firsts[0].toFixed(0)} ms after navigation in a fresh browser, ` +
+              `${firsts[1].toFixed(0)} ms on a second visit`);
+
+  const ceiling = await serve(__dirname);
+  const clearOnly = async (w, h, s, size) => {
+    const bare = await open(browser, `${ceiling.url}clear_only.html?size=${size.join('x')}`, w, h, s);
+    const alone = await rate(bare, 1, seconds);
+    await bare.close();
+    return alone.fps.toFixed(1);
+  };
+  const natives = { '640x360': Number(native640), '1280x720': Number(native1280) };
+  console.log('| window | page fps | page ms/frame | native fps | native ms/frame | web/native | a canvas that only clears, fps |');
+  console.log('|---|---|---|---|---|---|---|');
+  for (const [w, h] of [[640, 360], [1280, 720]]) {
+    const page = await open(browser, `${url}?seed=1&full-resolution`, w, h);
+    const { fps } = await rate(page, 2, seconds);
+    await page.close();
+    const alone = await clearOnly(w, h, 1, [w, h]);
+    const native = natives[`${w}x${h}`];
+    const cells = native > 0
+      ? [native.toFixed(1), (1000 / native).toFixed(2), ((1000 / fps) / (1000 / native)).toFixed(2)]
+      : ['-', '-', '-'];
+    console.log(`| ${w} × ${h} | ${fps.toFixed(1)} | ${(1000 / fps).toFixed(2)} | ${cells.join(' | ')} | ${alone} |`);
+  }
+  console.log('| screen | page fps | drawn at (of the screen\'s pixels) | a canvas that only clears, fps |');
+  console.log('|---|---|---|---|');
+  for (const [w, h, s, what] of [[390, 844, 3, 'a phone at 3×'], [1920, 1080, 2, '1920 × 1080 at 2×'],
+    [3840, 2160, 1, '3840 × 2160 at 1×']]) {
+    const page = await open(browser, `${url}?seed=1`, w, h, s);
+    const { fps, size } = await rate(page, 4, seconds);
+    await page.close();
+    const alone = await clearOnly(w, h, s, size);
+    console.log(`| ${what} | ${fps.toFixed(1)} | ${size[0]} × ${size[1]} (of ${w * s} × ${h * s}) | ${alone} |`);
+  }
+  ceiling.server.close();
   await browser.close();
   server.close();
+
+  if (profileDir) {
+    const named = await serve(profileDir);
+    const profiler = await launch();
+    const p = await profile(profiler, `${named.url}?seed=1&full-resolution`);
+    console.log(`profile at 1280x720 over ${p.frames} frames: main thread busy ${p.busyMs.toFixed(2)} ms a frame, ` +
+                `of which the web layer (its code and its WebGL calls) ${p.layerMs.toFixed(2)} ms ` +
+                `(${(100 * p.layerMs / p.busyMs).toFixed(0)} %)`);
+    await profiler.close();
+    named.server.close();
+  }
 })().catch((err) => {
   console.error(err);
   process.exit(1);

@@ -1,5 +1,6 @@
 // Starts the nebula on the page, or says plainly why it cannot. The page's
-// address may ask for a star field (?seed=N) and the frame rate (?fps).
+// address may ask for a star field (?seed=N), the frame rate (?fps) and
+// drawing at the screen's own pixels however slow (?full-resolution).
 (function () {
   'use strict';
   const params = new URLSearchParams(location.search);
@@ -9,7 +10,10 @@
   // What tests and curious visitors can read: frames drawn so far.
   const state = (window.orvane = { frames: 0, problem: null });
 
+  // The first trouble is the one to tell; what follows from it (the program
+  // stopping) would only hide it.
   function unable(text) {
+    if (state.problem) return;
     state.problem = text;
     problem.textContent = text;
     problem.hidden = false;
@@ -17,10 +21,14 @@
     document.getElementById('full-screen').hidden = true;
   }
 
+  // The very context the program draws with (it asks for the canvas's
+  // context and gets this one), made here so that a browser without WebGL
+  // hears so before the download, and made only once: a context is the
+  // slowest step of the start on a software renderer.
   function webglWorks() {
     try {
-      const probe = document.createElement('canvas');
-      return !!(window.WebGLRenderingContext && probe.getContext('webgl'));
+      return !!(window.WebGLRenderingContext &&
+        canvas.getContext('webgl', { alpha: false, antialias: false, depth: true }));
     } catch (e) {
       return false;
     }
@@ -42,12 +50,6 @@
            'Any current browser can; the downloads below work either way.');
     return;
   }
-  if (!webglWorks()) {
-    unable('WebGL is turned off or missing in this browser, so the nebula cannot be shown ' +
-           'here. Turn on hardware acceleration or try another browser; the downloads below ' +
-           'work either way.');
-    return;
-  }
 
   let seed = String(Math.floor(Date.now() / 1000) % 4294967296);
   const asked = params.get('seed');
@@ -57,6 +59,7 @@
   }
   const args = ['--seed', seed];
   if (params.has('fps')) args.push('--fps');
+  if (params.has('full-resolution')) args.push('--full-resolution');
 
   window.Module = {
     canvas: canvas,
@@ -77,5 +80,13 @@
   const script = document.createElement('script');
   script.src = 'orvane.js';
   script.onerror = function () { unable('The nebula\'s program (orvane.js) could not be loaded.'); };
+  // Asked once the program has started its downloads and its compilation,
+  // which go on while the context is made.
+  script.onload = function () {
+    if (webglWorks()) return;
+    unable('WebGL is turned off or missing in this browser, so the nebula cannot be shown ' +
+           'here. Turn on hardware acceleration or try another browser; the downloads below ' +
+           'work either way.');
+  };
   document.body.appendChild(script);
 })();
