@@ -55,10 +55,9 @@ void ask_full_screen() {
   if (full_screen_target) make_full_screen(full_screen_target);
 }
 
-// Why the frames stopped without a signal: our own window closed by its user
-// (a normal end), or the window we draw on gone from under us.
-enum class window_end { none, closed, gone };
-window_end ended = window_end::none;
+// The window we draw on went from under us: not a normal end, unlike our own
+// window closed by its user.
+bool window_lost = false;
 
 // Handles what the X server has sent; returns false when the window is gone
 // or its user closed it.
@@ -77,22 +76,19 @@ bool handle_x_events(glx_window* w) {
         break;
       case DestroyNotify:
         if (e.xdestroywindow.window == w->window) {
-          ended = window_end::gone;
+          window_lost = true;
           return false;
         }
         break;
       case ClientMessage:
-        if (w->ours && static_cast<Atom>(e.xclient.data.l[0]) == w->delete_atom) {
-          ended = window_end::closed;
-          return false;
-        }
+        if (w->ours && static_cast<Atom>(e.xclient.data.l[0]) == w->delete_atom) return false;
         break;
       default:  // Expose: the next frame repaints everything anyway.
         break;
     }
   }
   if (glx_window_gone()) {
-    ended = window_end::gone;
+    window_lost = true;
     return false;
   }
   return true;
@@ -244,7 +240,7 @@ int run_hack(const hack_options& options) {
   // by itself otherwise: the program that runs it ends it with a signal, and
   // one that sees exit code 0 may take it for a saver that finished and start
   // the next at once.
-  if (ended == window_end::gone && !stop_signal) {
+  if (window_lost && !stop_signal) {
     fprintf(stderr, "orvane: the window 0x%lx went away\n", w.window);
     return 1;
   }
