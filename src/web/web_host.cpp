@@ -37,7 +37,12 @@ void fit_canvas() {
   if (width == canvas_width && height == canvas_height) return;
   canvas_width = width;
   canvas_height = height;
-  emscripten_set_canvas_element_size("#canvas", width, height);
+  // Setting a canvas's size makes its drawing buffer again even when the
+  // size stays; the page gives the buffer its first size before the context.
+  int buffer_width = 0, buffer_height = 0;
+  emscripten_get_canvas_element_size("#canvas", &buffer_width, &buffer_height);
+  if (buffer_width != width || buffer_height != height)
+    emscripten_set_canvas_element_size("#canvas", width, height);
   scene_reshape(width, height);
   // The core's projection fits the height; on a narrow screen the page fits
   // the width of a 16:9 window instead, so that the title stays in view.

@@ -23,15 +23,34 @@
 
   // The very context the program draws with (it asks for the canvas's
   // context and gets this one), made here so that a browser without WebGL
-  // hears so before the download, and made only once: a context is the
-  // slowest step of the start on a software renderer.
+  // hears so, and made only once: a context is the slowest step of the
+  // start on a software renderer. The drawing buffer gets the canvas's own
+  // size first (as the program would give it at full resolution), because
+  // each later change of width or height makes the buffer again.
   function webglWorks() {
+    const box = canvas.getBoundingClientRect();
+    canvas.width = Math.max(1, Math.floor(box.width * devicePixelRatio + 0.5));
+    canvas.height = Math.max(1, Math.floor(box.height * devicePixelRatio + 0.5));
     try {
       return !!(window.WebGLRenderingContext &&
         canvas.getContext('webgl', { alpha: false, antialias: false, depth: true }));
     } catch (e) {
       return false;
     }
+  }
+
+  // The program's code, compiled as it downloads (a server that does not
+  // call it application/wasm gets the slower way), from the start of the
+  // page: the compilation goes on while the context is made.
+  function compileProgram() {
+    const whole = function () {
+      return fetch('orvane.wasm').then(function (response) {
+        if (!response.ok) throw new Error('HTTP status ' + response.status);
+        return response.arrayBuffer();
+      }).then(function (bytes) { return WebAssembly.compile(bytes); });
+    };
+    if (typeof WebAssembly.compileStreaming !== 'function') return whole();
+    return WebAssembly.compileStreaming(fetch('orvane.wasm')).catch(whole);
   }
 
   // Whatever fails in the program or its download (a missing orvane.data)
@@ -61,8 +80,19 @@
   if (params.has('fps')) args.push('--fps');
   if (params.has('full-resolution')) args.push('--full-resolution');
 
+  const program = compileProgram();
   window.Module = {
     canvas: canvas,
+    instantiateWasm: function (imports, receive) {
+      program.then(function (module) {
+        return WebAssembly.instantiate(module, imports).then(function (instance) {
+          receive(instance, module);
+        });
+      }).catch(function (e) {
+        unable('The nebula\'s program (orvane.wasm) could not be loaded: ' + e.message);
+      });
+      return {};
+    },
     arguments: args,
     // The core's progress lines are for developers; its error lines stay.
     print: function () {},
@@ -80,13 +110,11 @@
   const script = document.createElement('script');
   script.src = 'orvane.js';
   script.onerror = function () { unable('The nebula\'s program (orvane.js) could not be loaded.'); };
-  // Asked once the program has started its downloads and its compilation,
-  // which go on while the context is made.
-  script.onload = function () {
-    if (webglWorks()) return;
+  document.body.appendChild(script);
+  // The downloads and the compilation have started and go on meanwhile.
+  if (!webglWorks()) {
     unable('WebGL is turned off or missing in this browser, so the nebula cannot be shown ' +
            'here. Turn on hardware acceleration or try another browser; the downloads below ' +
            'work either way.');
-  };
-  document.body.appendChild(script);
+  }
 })();
