@@ -307,6 +307,11 @@ void web_get_floatv(GLenum name, GLfloat* out) {
   if (!web_get_matrix(name, out)) glGetFloatv(name, out);
 }
 
+const GLubyte* web_get_string(GLenum name) {
+  if (name == GL_EXTENSIONS) return reinterpret_cast<const GLubyte*>("");
+  return glGetString(name);
+}
+
 void web_hint(GLenum target, GLenum mode) {
   if (target == GL_GENERATE_MIPMAP_HINT) glHint(target, mode);
 }

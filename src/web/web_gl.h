@@ -42,6 +42,9 @@ void web_clear(GLbitfield mask);
 void web_viewport(GLint x, GLint y, GLsizei width, GLsizei height);
 GLenum web_get_error();
 void web_get_floatv(GLenum name, GLfloat* out);
+// The page turns on no WebGL extension, so it offers the core none; asking
+// WebGL which it could turn on waits on the renderer at the start.
+const GLubyte* web_get_string(GLenum name);
 // Hints WebGL does not know (the fog's) would only raise GL_INVALID_ENUM.
 void web_hint(GLenum target, GLenum mode);
 
@@ -56,6 +59,7 @@ void web_hint(GLenum target, GLenum mode);
 #define glViewport web_viewport
 #define glGetError web_get_error
 #define glGetFloatv web_get_floatv
+#define glGetString web_get_string
 #define glHint web_hint
 #define glBegin web_begin
 #define glEnd web_end

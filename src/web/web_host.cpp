@@ -97,6 +97,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   web_gl_start();
+  // The core's progress lines are for developers; the page has nowhere to
+  // show them, and each would still be decoded and handed out one by one.
+  // Its error lines go to stderr, which the page keeps.
+  if (!freopen("/dev/null", "w", stdout)) perror("orvane: /dev/null");
   srand(seed);
   scene_init();
   fit_canvas();
