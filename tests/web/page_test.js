@@ -64,25 +64,19 @@ async function open(browser, url, viewport) {
       trouble.push(`request elsewhere: ${r.url()}`);
   });
   await page.addInitScript(pictures.grabberSource, frame);
-  // Each setting of the canvas's width or height once it has a context
-  // makes its drawing buffer again, a wait on the renderer: count them.
+  // Setting the canvas's width or height once it has a context makes its
+  // drawing buffer again, a wait on the renderer: count those.
   await page.addInitScript(() => {
     window.orvaneBufferRemade = 0;
-    let made = false;
-    const getContext = HTMLCanvasElement.prototype.getContext;
-    HTMLCanvasElement.prototype.getContext = function (...args) {
-      if (this.id === 'canvas') made = true;
+    const proto = HTMLCanvasElement.prototype, getContext = proto.getContext;
+    proto.getContext = function (...args) {
+      if (this.id === 'canvas') this.made = true;
       return getContext.apply(this, args);
     };
     for (const side of ['width', 'height']) {
-      const own = Object.getOwnPropertyDescriptor(HTMLCanvasElement.prototype, side);
-      Object.defineProperty(HTMLCanvasElement.prototype, side, {
-        get() { return own.get.call(this); },
-        set(value) {
-          if (this.id === 'canvas' && made) window.orvaneBufferRemade++;
-          own.set.call(this, value);
-        },
-      });
+      const own = Object.getOwnPropertyDescriptor(proto, side);
+      Object.defineProperty(proto, side, { get() { return own.get.call(this); },
+        set(value) { if (this.made) window.orvaneBufferRemade++; own.set.call(this, value); } });
     }
   });
   await page.goto(url);
