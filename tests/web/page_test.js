@@ -215,23 +215,25 @@ const [titleLeast] = rule.NEBULA_TITLE_MIN;
 
   server.close();
 
-  await check('a page whose pictures did not come says so', async () => {
-    const partial = path.join(out, 'page-without-pictures');
-    fs.rmSync(partial, { recursive: true, force: true });
-    fs.cpSync(pageDir, partial, { recursive: true });
-    fs.rmSync(path.join(partial, 'orvane.data'));
-    const broken = await serve(partial);
-    try {
-      const page = await browser.newPage();
-      await page.goto(broken.url);
-      await page.waitForSelector('#problem:not([hidden])', { timeout: 60000 });
-      const text = await page.textContent('#problem');
-      expect(/orvane\.data/.test(text), `the message does not name the missing file: ${text}`);
-      await page.close();
-    } finally {
-      broken.server.close();
-    }
-  });
+  for (const [missing, what] of [['orvane.data', 'pictures'], ['orvane.wasm', 'program']]) {
+    await check(`a page whose ${what} did not come says so`, async () => {
+      const partial = path.join(out, `page-without-${missing}`);
+      fs.rmSync(partial, { recursive: true, force: true });
+      fs.cpSync(pageDir, partial, { recursive: true });
+      fs.rmSync(path.join(partial, missing));
+      const broken = await serve(partial);
+      try {
+        const page = await browser.newPage();
+        await page.goto(broken.url);
+        await page.waitForSelector('#problem:not([hidden])', { timeout: 60000 });
+        const text = await page.textContent('#problem');
+        expect(text.includes(missing), `the message does not name the missing file: ${text}`);
+        await page.close();
+      } finally {
+        broken.server.close();
+      }
+    });
+  }
 
   if (full) await check('the -O0 build with run-time assertions runs 300 frames without one firing', async () => {
     const checked = await serve(assertPageDir);
