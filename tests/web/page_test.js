@@ -213,6 +213,23 @@ const [titleLeast] = rule.NEBULA_TITLE_MIN;
     await run.page.close();
   });
 
+  await check('a lost WebGL context is said on the page, which starts afresh once it is back', async () => {
+    const run = await open(browser, query, { width: 320, height: 180 });
+    await framesReach(run.page, 2, 120);
+    await run.page.evaluate(() => {
+      window.loser = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
+      window.loser.loseContext();
+    });
+    await run.page.waitForSelector('#problem:not([hidden])', { timeout: 30000 });
+    const text = await run.page.textContent('#problem');
+    expect(/reset its graphics/.test(text), `the message does not say the graphics went: ${text}`);
+    await Promise.all([run.page.waitForNavigation({ timeout: 60000 }),
+      run.page.evaluate(() => window.loser.restoreContext())]);
+    await framesReach(run.page, 2, 120);
+    expect(run.trouble.length === 0, run.trouble.join('\n'));
+    await run.page.close();
+  });
+
   server.close();
 
   for (const [missing, what] of [['orvane.data', 'pictures'], ['orvane.wasm', 'program']]) {

@@ -59,6 +59,20 @@
     unable('The nebula could not go on: ' + event.message);
   });
 
+  // A browser may take the context away (its graphics reset, a phone put
+  // the tab aside) and hands a new one back once asked to. The program makes
+  // its pictures and shaders only at its start, so the page starts afresh.
+  let lost = false;
+  canvas.addEventListener('webglcontextlost', function (event) {
+    event.preventDefault();  // asks for the context back
+    if (window.Module.pauseMainLoop) window.Module.pauseMainLoop();
+    lost = !state.problem;
+    unable('The browser has reset its graphics; the nebula starts again once they are back.');
+  });
+  canvas.addEventListener('webglcontextrestored', function () {
+    if (lost) location.reload();
+  });
+
   document.getElementById('full-screen').addEventListener('click', function () {
     if (document.fullscreenElement) document.exitFullscreen();
     else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen();
