@@ -101,6 +101,12 @@ async function framesReach(page, count, seconds) {
   return state.frames;
 }
 
+// Waits for the page's message in place of the nebula, and gives its text.
+async function problemShown(page, seconds) {
+  await page.waitForSelector('#problem:not([hidden])', { timeout: seconds * 1000 });
+  return page.textContent('#problem');
+}
+
 // "Is the nebula on the screen": the one rule every test shares, with its
 // boxes and least shares from tests/support/nebula_rule.env.
 const rule = Object.fromEntries(
@@ -196,8 +202,7 @@ const [titleLeast] = rule.NEBULA_TITLE_MIN;
       const errors = [];
       page.on('pageerror', (e) => errors.push(e.message));
       await page.goto(query);
-      await page.waitForSelector('#problem:not([hidden])', { timeout: 30000 });
-      const text = await page.textContent('#problem');
+      const text = await problemShown(page, 30);
       expect(/WebGL/.test(text), `the message does not name WebGL: ${text}`);
       expect(await page.isHidden('#canvas'), 'the empty canvas still shows');
       expect(errors.length === 0, errors.join('\n'));
@@ -220,8 +225,7 @@ const [titleLeast] = rule.NEBULA_TITLE_MIN;
       window.loser = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
       window.loser.loseContext();
     });
-    await run.page.waitForSelector('#problem:not([hidden])', { timeout: 30000 });
-    const text = await run.page.textContent('#problem');
+    const text = await problemShown(run.page, 30);
     expect(/reset its graphics/.test(text), `the message does not say the graphics went: ${text}`);
     await Promise.all([run.page.waitForNavigation({ timeout: 60000 }),
       run.page.evaluate(() => window.loser.restoreContext())]);
@@ -242,8 +246,7 @@ const [titleLeast] = rule.NEBULA_TITLE_MIN;
       try {
         const page = await browser.newPage();
         await page.goto(broken.url);
-        await page.waitForSelector('#problem:not([hidden])', { timeout: 60000 });
-        const text = await page.textContent('#problem');
+        const text = await problemShown(page, 60);
         expect(text.includes(missing), `the message does not name the missing file: ${text}`);
         await page.close();
       } finally {
