@@ -178,18 +178,11 @@ wait "$locker" 2>/dev/null || true
 wait_until "$deadline" no_hack_left || fail "orvane left behind after xsecurelock ended: $(hack_pids | tr '\n' ' ')"
 ! grep -q '^orvane' "$log" || fail "orvane wrote to xsecurelock's output: $(grep '^orvane' "$log" | head -3)"
 
-# Xfce's screensaver, which Debian 12 lacks: in a Debian 13 root (made by
-# mmdebstrap and cached, scripts/lib/chroot.sh) with HEAD's .deb installed
-# (built as the release builds it, once per commit), under a session bus of
-# its own, Orvane picked through xfconf as its preferences pick it:
-# --activate shows the nebula in its window, --deactivate ends every orvane
-# and none writes to its log; its preferences' preview shows the nebula; the
-# tune's theme runs orvane with --music. The root shares this display and
-# this machine's process table, so the helpers above watch it as they watch
-# MATE. mate-screensaver, xscreensaver and xsecurelock stay on Debian 12, the
-# oldest release the package supports: their Debian 13 versions run the same
-# entry and command line, and would double the root's size and this suite's
-# time for that.
+# Xfce's screensaver, which Debian 12 lacks, in a Debian 13 root with HEAD's
+# .deb (built once per commit, as the release builds it), sharing this display
+# and process table. The other programs stay on Debian 12, the oldest release
+# supported: their Debian 13 versions run the same entry and command line,
+# and would double the root and this suite's time.
 xfce_screensaver_test() {
   local root=$work/xfce-root tar bus pid xfce_env
   source scripts/lib/chroot.sh
@@ -222,7 +215,7 @@ xfce_screensaver_test() {
   wait_until "$deadline" xfce xfce4-screensaver-command --query || fail "xfce4-screensaver does not answer"
 
   xfce xfce4-screensaver-command --activate || fail "xfce4-screensaver-command --activate"
-  # Its one window here covers the first monitor.
+  # Each orvane in its own window: one per monitor as it counts them.
   wait_until "$deadline" every_hack_shows_nebula ||
     fail "xfce4-screensaver's orvane does not show the nebula ($nebula_figures; orvane: $(hack_pids | tr '\n' ' '))"
   for pid in $(hack_pids); do echo "savers test: xfce4-screensaver runs $(command_line "$pid")with $(environment "$pid")"; done
@@ -235,17 +228,14 @@ xfce_screensaver_test() {
   wait_until "$deadline" every_hack_shows_nebula || fail "Xfce's preferences show no Orvane preview ($nebula_figures)"
   echo "savers test: xfce4-screensaver-preferences' preview shows the nebula: $(command_line "$(hack_pids | head -n1)")"
   pkill -TERM -u "$user" -f '^xfce4-screensaver-preferences'
-
   wait_until "$deadline" no_hack_left || fail "orvane left behind after Xfce's preferences ended"
 
   # The tune's own theme: the same hack, with --music.
   xfce xfconf-query -c xfce4-screensaver -p /saver/themes/list -a -t string -s screensavers-orvane-music &&
     xfce xfce4-screensaver-command --activate || fail "xfce4-screensaver-command --activate with the tune's theme"
   wait_until "$deadline" hack_pids >/dev/null || fail "the tune's theme started no orvane"
-  for pid in $(hack_pids); do
-    [ "$(command_line "$pid")" = "/usr/libexec/xscreensaver/orvane --root --music " ] ||
-      fail "the tune's theme runs $(command_line "$pid")"
-  done
+  for pid in $(hack_pids); do [ "$(command_line "$pid")" = "/usr/libexec/xscreensaver/orvane --root --music " ] ||
+    fail "the tune's theme runs $(command_line "$pid")"; done
   xfce xfce4-screensaver-command --deactivate && wait_until "$deadline" no_hack_left ||
     fail "orvane still running after Xfce's --deactivate of the tune's theme"
   xfce xfce4-screensaver-command --exit || true
