@@ -60,7 +60,6 @@ deb_version=$(dpkg-parsechangelog -l "$repo/debian/changelog" -S Version)
 # One version number: the package's must be CMake's with a Debian revision.
 [[ -n $version && $deb_version == *-* && ${deb_version%-*} == "$version" ]] ||
   { echo "release: debian/changelog's newest entry is $deb_version, not $version-<revision> (CMakeLists.txt)" >&2; exit 2; }
-deb_epoch=$(dpkg-parsechangelog -l "$repo/debian/changelog" -S Timestamp)
 
 if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
   SOURCE_DATE_EPOCH=$(git -C "$repo" log -1 --format=%ct 2>/dev/null || stat -c %Y "$repo/CMakeLists.txt")
@@ -89,14 +88,8 @@ step() {
 }
 
 # --- sources -------------------------------------------------------------------
-# The commit's tracked files; git archive gives them the commit's time, and
-# gzip -n leaves out the name and time of the tar.
-make_source() {
-  local out=$dist/orvane-$version.tar.gz
-  git -C "$repo" archive --format=tar --prefix="orvane-$version/" HEAD | gzip -9n >"$out.tmp"
-  mv "$out.tmp" "$out"
-}
-step "orvane-$version.tar.gz" make_source
+source "$repo/scripts/lib/debian-package.sh"
+step "orvane-$version.tar.gz" debian_source_tar "$dist/orvane-$version.tar.gz"
 [[ -z $(git -C "$repo" status --porcelain --untracked-files=no) ]] ||
   echo "release: note: the working tree differs from HEAD; the sources and the Debian packages hold HEAD"
 
@@ -104,26 +97,17 @@ step "orvane-$version.tar.gz" make_source
 # The source package from the release's source archive (its .orig.tar.gz) and
 # debian/, then the binary package from it, as a distribution builds them:
 # dpkg-buildpackage with debhelper, its hardening flags, stripping and
-# reproducible builds. Its times come from debian/changelog, so this .deb and
-# one that `dpkg-buildpackage -b` makes in a clone hold the same bytes.
+# reproducible builds (scripts/lib/debian-package.sh).
 deb_dir=$build/debian
 deb_tree=$deb_dir/orvane-$version
 deb_source_names=("orvane_$deb_version.dsc" "orvane_$deb_version.debian.tar.xz" "orvane_$version.orig.tar.gz")
 make_debian() {
-  local deb=orvane_${deb_version}_$(dpkg --print-architecture).deb name
+  local name
   # The packages are made from the source archive alone: the same archive as
-  # last time (a second release of one commit) needs no second build. The
-  # .changes file is dpkg-buildpackage's last, so a cut-off build is redone.
-  if ! cmp -s "$dist/orvane-$version.tar.gz" "$deb_dir/orvane_$version.orig.tar.gz" ||
-    [[ ! -s $deb_dir/${deb%.deb}.changes ]]; then
-    rm -rf "$deb_dir"
-    mkdir -p "$deb_dir"
-    cp "$dist/orvane-$version.tar.gz" "$deb_dir/orvane_$version.orig.tar.gz"
-    tar -C "$deb_dir" -xzf "$deb_dir/orvane_$version.orig.tar.gz"
-    (cd "$deb_tree" && SOURCE_DATE_EPOCH=$deb_epoch nice dpkg-buildpackage -us -uc -jauto) || return 1
-  fi
+  # last time (a second release of one commit) needs no second build.
+  debian_packages "$dist/orvane-$version.tar.gz" "$deb_dir" || return 1
   rm -f "$dist"/orvane_*.deb "$dist"/orvane_*.dsc "$dist"/orvane_*.debian.tar.xz "$dist"/orvane_*.orig.tar.gz
-  for name in "$deb" "${deb_source_names[@]}"; do cp "$deb_dir/$name" "$dist/" || return 1; done
+  for name in "$debian_deb" "${deb_source_names[@]/#/$deb_dir/}"; do cp "$name" "$dist/" || return 1; done
 }
 step "Debian source and binary packages" make_debian
 # The Windows and web builds take the pictures and tune the package's build made.

@@ -8,8 +8,9 @@
 #                                prefix on its own virtual display: install,
 #                                run the installed saver, upgrade, uninstall;
 #   debian.sh                    the Debian packages: the source package built
-#                                by sbuild in a clean chroot, lintian on both,
-#                                autopkgtest, contents, installed with apt-get
+#                                by sbuild in a clean unstable chroot,
+#                                unstable's lintian on both, autopkgtest on
+#                                Debian 13, contents, installed with apt-get
 #                                (as root) and its programs run headless from
 #                                /usr/share/orvane;
 #   reproducibility.sh           a second release from a clone at another path

@@ -13,6 +13,8 @@
 #   nebula; no orvane is left when it ends.
 # - xsecurelock with the hack as its saver: one orvane per monitor, each
 #   monitor shows the nebula, none is left when xsecurelock ends.
+# - xfce4-screensaver in a Debian 13 root with HEAD's .deb installed: as
+#   mate-screensaver, its preferences' preview, and the tune's theme.
 #
 # The programs look for themes, hacks and the hack's pictures only in system
 # folders, and mate-screensaver hands the hack a cut-down environment: as root
@@ -36,7 +38,7 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 0
 fi
 for tool in mate-screensaver mate-screensaver-command mate-screensaver-preferences dbus-run-session \
-  gsettings xsecurelock Xorg xrandr xwd xwdtopnm pamcut pamfile pgrep setpriv unshare; do
+  gsettings xsecurelock Xorg xrandr xwd xwdtopnm pamcut pamfile pgrep setpriv unshare mmdebstrap dpkg-buildpackage; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh test installs it)"
 done
 [ -x "$hack" ] && [ -f "$build/data/supernova.ppm" ] || fail "build $hack and its data first"
@@ -175,4 +177,68 @@ kill -TERM "$locker"
 wait "$locker" 2>/dev/null || true
 wait_until "$deadline" no_hack_left || fail "orvane left behind after xsecurelock ended: $(hack_pids | tr '\n' ' ')"
 ! grep -q '^orvane' "$log" || fail "orvane wrote to xsecurelock's output: $(grep '^orvane' "$log" | head -3)"
+
+# Xfce's screensaver, which Debian 12 lacks, in a Debian 13 root with HEAD's
+# .deb (built once per commit, as the release builds it), sharing this display
+# and process table. The other programs stay on Debian 12, the oldest release
+# supported: their Debian 13 versions run the same entry and command line,
+# and would double the root and this suite's time.
+xfce_screensaver_test() {
+  local root=$work/xfce-root tar bus pid xfce_env
+  source scripts/lib/chroot.sh
+  source scripts/lib/debian-package.sh
+  { debian_source_tar "$work/orvane.tar.gz" &&
+    debian_packages "$work/orvane.tar.gz" "${ORVANE_RELEASE_BUILD:-build-release}/debian"; } >"$work/deb.log" 2>&1 ||
+    fail "HEAD's .deb did not build (log: $work/deb.log)"
+  tar=$(chroot_tarball trixie xfce --variant=apt --include=xfce4-screensaver,xfconf,dbus-daemon \
+    --customize-hook="chroot \"\$1\" apt-get satisfy -qq -y --no-install-recommends '$(dpkg-deb -f "$debian_deb" Depends)'") ||
+    fail "no Debian 13 root"
+  # The user, known there too: the session bus asks for its name.
+  chroot_unpack "$tar" "$root" && cp "$debian_deb" "$root/tmp/orvane.deb" && mkdir -p "$root/home/saver" &&
+    echo "$user:x:$(id -u "$user"):$(id -g "$user")::/home/saver:/bin/sh" >>"$root/etc/passwd" &&
+    chown "$user" "$root/home/saver" && chroot_run "$root" dpkg -i /tmp/orvane.deb >"$work/dpkg.log" 2>&1 ||
+    fail "the .deb does not install in the Debian 13 root: $(tail -3 "$work/dpkg.log")"
+  xfce_env=(env -i HOME=/home/saver DISPLAY="$display" PATH=/usr/bin:/bin LANG=C.UTF-8
+            GIO_USE_VFS=local GIO_USE_VOLUME_MONITOR=unix NO_AT_BRIDGE=1)
+  log=$work/xfce.log
+  chroot_run "$root" "${as_user[@]}" "${xfce_env[@]}" dbus-run-session -- sh -c '
+    xfconf-query -c xfce4-screensaver -p /saver/mode -n -t int -s 2 &&
+    xfconf-query -c xfce4-screensaver -p /saver/themes/list -n -a -t string -s screensavers-orvane &&
+    xfconf-query -c xfce4-screensaver -p /lock/enabled -n -t bool -s false &&
+    exec xfce4-screensaver --debug' >"$log" 2>&1 &
+  pids+=($!)
+  wait_until "$deadline" pgrep -u "$user" -f '^xfce4-screensaver --debug' >/dev/null || fail "xfce4-screensaver did not start"
+  pid=$(pgrep -u "$user" -f '^xfce4-screensaver --debug')
+  bus=$(tr '\0' '\n' <"/proc/$pid/environ" | grep '^DBUS_SESSION_BUS_ADDRESS=') || fail "xfce4-screensaver has no session bus"
+  xfce_env+=("$bus")
+  xfce() { chroot_run "$root" "${as_user[@]}" "${xfce_env[@]}" timeout 10 "$@" >/dev/null 2>&1; }
+  wait_until "$deadline" xfce xfce4-screensaver-command --query || fail "xfce4-screensaver does not answer"
+
+  xfce xfce4-screensaver-command --activate || fail "xfce4-screensaver-command --activate"
+  # Each orvane in its own window: one per monitor as it counts them.
+  wait_until "$deadline" every_hack_shows_nebula ||
+    fail "xfce4-screensaver's orvane does not show the nebula ($nebula_figures; orvane: $(hack_pids | tr '\n' ' '))"
+  for pid in $(hack_pids); do echo "savers test: xfce4-screensaver runs $(command_line "$pid")with $(environment "$pid")"; done
+  xfce xfce4-screensaver-command --deactivate || fail "xfce4-screensaver-command --deactivate"
+  wait_until "$deadline" no_hack_left || fail "orvane still running after Xfce's --deactivate: $(hack_pids | tr '\n' ' ')"
+  ! grep -q '^orvane' "$log" || fail "orvane wrote to xfce4-screensaver's log: $(grep '^orvane' "$log" | head -3)"
+
+  chroot_run "$root" "${as_user[@]}" "${xfce_env[@]}" xfce4-screensaver-preferences >"$work/xfce-preferences.log" 2>&1 &
+  pids+=($!)
+  wait_until "$deadline" every_hack_shows_nebula || fail "Xfce's preferences show no Orvane preview ($nebula_figures)"
+  echo "savers test: xfce4-screensaver-preferences' preview shows the nebula: $(command_line "$(hack_pids | head -n1)")"
+  pkill -TERM -u "$user" -f '^xfce4-screensaver-preferences'
+  wait_until "$deadline" no_hack_left || fail "orvane left behind after Xfce's preferences ended"
+
+  # The tune's own theme: the same hack, with --music.
+  xfce xfconf-query -c xfce4-screensaver -p /saver/themes/list -a -t string -s screensavers-orvane-music &&
+    xfce xfce4-screensaver-command --activate || fail "xfce4-screensaver-command --activate with the tune's theme"
+  wait_until "$deadline" hack_pids >/dev/null || fail "the tune's theme started no orvane"
+  for pid in $(hack_pids); do [ "$(command_line "$pid")" = "/usr/libexec/xscreensaver/orvane --root --music " ] ||
+    fail "the tune's theme runs $(command_line "$pid")"; done
+  xfce xfce4-screensaver-command --deactivate && wait_until "$deadline" no_hack_left ||
+    fail "orvane still running after Xfce's --deactivate of the tune's theme"
+  xfce xfce4-screensaver-command --exit || true
+}
+xfce_screensaver_test
 echo "savers test: passed"

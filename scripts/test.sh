@@ -33,7 +33,7 @@ if [ "$mode" = quick ]; then
   exit
 fi
 count "xscreensaver" bash "$root/scripts/test-xscreensaver.sh" "$root/build"
-count "mate-screensaver and xsecurelock" bash "$root/scripts/test-savers.sh" "$root/build"
+count "mate-screensaver, xsecurelock and xfce4-screensaver" bash "$root/scripts/test-savers.sh" "$root/build"
 count "sanitizer tests" bash "$root/scripts/test-sanitizers.sh"
 count "soak" bash "$root/scripts/soak.sh"
 count "fuzzing" bash "$root/scripts/test-fuzz.sh" 20

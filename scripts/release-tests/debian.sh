@@ -1,27 +1,26 @@
 #!/usr/bin/env bash
 # The Debian packages as a distribution and its users meet them: the source
-# package built by sbuild in a clean Debian 12 chroot (only the declared build
-# dependencies in it), lintian on the source and the .deb (any tag fails), the
-# package's autopkgtest in a fresh testbed, no build paths in any release file,
-# the .deb's contents and relations, installed with apt-get (as root; purged
-# again at the end) with its viewer drawing from /usr/share/orvane alone, and
-# the installed viewer and saver refusing a build tree's data when
-# /usr/share/orvane is hidden.
+# package built by sbuild in a clean unstable chroot (only the declared build
+# dependencies in it), unstable's lintian on the source and the .deb (any tag
+# fails), the package's autopkgtest in a fresh Debian 13 testbed, no build
+# paths in any release file, the .deb's contents and relations, installed with
+# apt-get (as root; purged again at the end) with its viewer drawing from
+# /usr/share/orvane alone, and the installed viewer and saver refusing a build
+# tree's data when /usr/share/orvane is hidden.
 #
 #   scripts/release-tests/debian.sh DIST
 #
-# The chroots are made by mmdebstrap from deb.debian.org and entered through
-# user namespaces (sbuild's unshare mode, autopkgtest-virt-unshare); they are
-# kept as tarballs in $ORVANE_CHROOT_CACHE (default /var/cache/orvane-sbuild
-# for root, else ~/.cache/orvane-sbuild), named by what they hold, so a changed
-# Build-Depends makes a new one. The only part that installs anything on this
-# machine. The last line is "debian: N passed, M failed"; the exit status is
-# non-zero on any failure.
+# The chroots are made by mmdebstrap and cached by scripts/lib/chroot.sh; the
+# lintian one is entered as root by chroot, the others through user namespaces
+# (sbuild's unshare mode, autopkgtest-virt-unshare). The only part that
+# installs anything on this machine. The last line is "debian: N passed, M
+# failed"; the exit status is non-zero on any failure.
 set -euo pipefail
 exec </dev/null
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$repo/scripts/lib/display.sh"
 source "$repo/scripts/lib/nebula.sh"
+source "$repo/scripts/lib/chroot.sh"
 part_start debian "$@"
 
 deb_installed=0
@@ -31,73 +30,58 @@ part_cleanup() {
   display_stop
 }
 
-if [[ $(id -u) -eq 0 ]]; then
-  chroot_cache=${ORVANE_CHROOT_CACHE:-/var/cache/orvane-sbuild}
-else
-  chroot_cache=${ORVANE_CHROOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orvane-sbuild}
-fi
-# chroot_tarball NAME MMDEBSTRAP_OPTIONS...: prints the cached tarball of a
-# bookworm chroot made with these options, making it first when missing.
-chroot_tarball() {
-  local name=$1 key tar
-  shift
-  key=$(printf '%s\n' "$@" | sha256sum | cut -c1-16)
-  tar=$chroot_cache/bookworm-$name-$key.tar
-  if [[ ! -s $tar ]]; then
-    mkdir -p "$chroot_cache" || return 1
-    local started=$SECONDS
-    mmdebstrap --quiet --mode=unshare --format=tar "$@" bookworm "$tar.tmp" >&2 && mv "$tar.tmp" "$tar" ||
-      { rm -f "$tar.tmp"; return 1; }
-    echo "MEASURE  made the $name chroot in $((SECONDS - started)) s ($(stat -c %s "$tar") bytes)" >&2
-  fi
-  echo "$tar"
-}
 # What Debian's build machines start from, with the source package's
 # Build-Depends (as its .dsc states them) already installed.
 build_deps=$(sed -n '/^Build-Depends:/,/^[^ ]/p' "$dsc" | sed '$ { /^[^ ]/d }' |
   sed 's/^Build-Depends: *//' | tr -s '\n ' ' ' | sed 's/ $//')
 sbuilt=$part_dir/sbuild
+# Debian builds its uploads in unstable: so does this, in a chroot that holds
+# only the declared build dependencies. The release's own .deb is Debian 12's,
+# built on this machine and again by reproducibility.sh.
 clean_chroot_build() {
   local tar started
-  tar=$(chroot_tarball buildd --variant=buildd \
+  tar=$(chroot_tarball unstable buildd --variant=buildd \
     --customize-hook="chroot \"\$1\" apt-get satisfy -qq -y --no-install-recommends '$build_deps'") || return 1
   mkdir -p "$sbuilt"
   started=$SECONDS
-  (cd "$sbuilt" && sbuild --chroot-mode=unshare --chroot="$tar" --dist=bookworm --nolog \
+  (cd "$sbuilt" && sbuild --chroot-mode=unshare --chroot="$tar" --dist=unstable --nolog \
     --no-run-lintian --no-run-piuparts --no-run-autopkgtest "$dsc") || return 1
-  echo "MEASURE  sbuild in the clean chroot took $((SECONDS - started)) s"
+  echo "MEASURE  sbuild in the clean unstable chroot took $((SECONDS - started)) s"
   [[ -s $sbuilt/${deb##*/} ]] || { echo "sbuild made no ${deb##*/}"; return 1; }
-  # The same sources and Debian 12's compilers: the same bytes, unless the
-  # mirror has moved on from this machine's packages.
-  if cmp -s "$sbuilt/${deb##*/}" "$deb"; then
-    echo "MEASURE  the clean chroot's .deb is the release's, byte for byte"
-  else
-    echo "MEASURE  the clean chroot's .deb differs from the release's"
-  fi
 }
-check "sbuild builds the source package in a clean Debian 12 chroot" clean_chroot_build
+check "sbuild builds the source package in a clean unstable chroot" clean_chroot_build
 grep -ah '^MEASURE' "$part_dir"/logs/*sbuild-builds* 2>/dev/null || true
-# Every tag, down to the pedantic ones, is either mended or overridden with a reason.
+# The newest lintian, unstable's, in a chroot of its own (the build chroot
+# holds only the build dependencies): every tag on the source package and the
+# release's .deb, down to the pedantic ones, is mended or overridden with a
+# reason.
 lintian_clean() {
-  local status=0
-  lintian -I --pedantic --fail-on error,warning,info,pedantic --tag-display-limit 0 "$dsc" "$deb" || status=$?
-  echo "MEASURE  lintian -I --pedantic: exit $status"
+  local tar root=$part_dir/lintian-root status=0
+  tar=$(chroot_tarball unstable lintian --variant=apt --include=lintian) && chroot_unpack "$tar" "$root" &&
+    cp "$dsc" "$debian_tar" "$orig_tar" "$deb" "$root/srv/" || return 1
+  # As nobody: lintian takes root for a mistake.
+  chroot_run "$root" setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/tmp sh -c 'cd /srv &&
+    lintian --version && lintian -I --pedantic --fail-on error,warning,info,pedantic --tag-display-limit 0 *.dsc *.deb' ||
+    status=$?
+  rm -rf "$root"
+  echo "MEASURE  unstable's lintian -I --pedantic: exit $status"
   return $status
 }
-check "lintian -I --pedantic reports nothing on the source package and the .deb" lintian_clean
-# The tests the archive runs, in a minimal testbed that gets only their
-# Depends (from an updated package list: the cached tarball keeps none); the
-# testbed is a fresh unpacked copy for each group of tests.
+check "unstable's lintian -I --pedantic reports nothing on the source package and the .deb" lintian_clean
+# The tests the archive runs, on the current stable release, against the
+# release's .deb: a minimal testbed that gets only their Depends (from an
+# updated package list: the cached tarball keeps none), a fresh unpacked copy
+# for each group of tests.
 autopkgtest_passes() {
   local tar status=0
-  tar=$(chroot_tarball testbed --variant=apt) || return 1
+  tar=$(chroot_tarball trixie testbed --variant=apt) || return 1
   rm -rf "$part_dir/autopkgtest"
   autopkgtest --apt-upgrade --no-built-binaries --output-dir "$part_dir/autopkgtest" "$deb" "$dsc" -- unshare --tarball "$tar" || status=$?
   echo "MEASURE  autopkgtest: $(tr '\n' ';' <"$part_dir/autopkgtest/summary" 2>/dev/null)"
   return $status
 }
-check "autopkgtest passes against the .deb" autopkgtest_passes
-grep -ah '^MEASURE' "$part_dir"/logs/*autopkgtest-passes* 2>/dev/null || true
+check "autopkgtest on Debian 13 passes against the .deb" autopkgtest_passes
+grep -ah '^MEASURE' "$part_dir"/logs/*autopkgtest-on* 2>/dev/null || true
 # No file names the folders it was built in, which a second clone would not share.
 path_free() {
   local deb_root=$part_dir/deb-root found win64 win32
@@ -120,7 +104,7 @@ deb_contents() {
     ./usr/share/doc/orvane/changelog.gz ./usr/share/doc/orvane/changelog.Debian.gz ./usr/share/doc/orvane/README.Debian \
     ./usr/libexec/xscreensaver/orvane ./usr/share/man/man6/orvane.6.gz \
     ./usr/bin/orvane-xscreensaver-setup ./usr/share/man/man1/orvane-xscreensaver-setup.1.gz \
-    ./usr/share/applications/screensavers/orvane.desktop; do
+    ./usr/share/applications/screensavers/orvane.desktop ./usr/share/applications/screensavers/orvane-music.desktop; do
     grep -qxF "$file" <<<"$list" || { echo "missing $file"; return 1; }
   done
   ! grep -v -e '^\./usr/' -e '^\./$' <<<"$list" || { echo "files outside /usr"; return 1; }
@@ -133,14 +117,21 @@ deb_contents() {
     grep -qx 'Recommends: xscreensaver, xscreensaver-gl, timgm6mb-soundfont | sf2-soundfont-gm' <<<"$control"
 }
 check "Debian package contents and relations" deb_contents
-# The theme entry mate-screensaver and Xfce's screensaver list, as packaged.
-desktop_entry_valid() {
-  local entry=$work/orvane.desktop
+# The theme entries mate-screensaver and Xfce's screensaver list, as
+# packaged: each validates and runs the installed hack with its own options.
+desktop_entries_valid() {
+  local name command
   mkdir -p "$work"
-  dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/screensavers/orvane.desktop >"$entry" &&
-    desktop-file-validate "$entry" && grep -qx 'Exec=/usr/libexec/xscreensaver/orvane --root' "$entry"
+  while read -r name command; do
+    dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/applications/screensavers/$name" >"$work/$name" &&
+      desktop-file-validate "$work/$name" && grep -qxF "Exec=$command" "$work/$name" ||
+      { echo "$name does not validate or does not run $command"; return 1; }
+  done <<'EOF'
+orvane.desktop /usr/libexec/xscreensaver/orvane --root
+orvane-music.desktop /usr/libexec/xscreensaver/orvane --root --music
+EOF
 }
-check "the desktop entry validates and runs the installed hack with --root" desktop_entry_valid
+check "the desktop entries validate and run the installed hack with --root (and --music)" desktop_entries_valid
 
 # The installed programs run on a display of this part's own.
 display_start 640x360x24
