@@ -3,6 +3,7 @@
 # the layer's state behind it (an unflushed batch, the texture WebGL last
 # bound rather than the core's), or the page would not link at all.
 #   cmake -DNM=emnm -DFILES="a.a;b.o" -P unwrapped_gl_calls.cmake
+cmake_minimum_required(VERSION 3.20)
 # Calls that touch nothing the layer keeps, and so go to WebGL as they are:
 set(allowed
   glClearColor   # read by glClear alone, which the layer flushes before

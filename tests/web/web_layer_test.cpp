@@ -37,6 +37,9 @@ void square(const calls& gl) {  // as the scene draws its sprites
   gl.glEnd();
 }
 
+void textured(const calls& gl) { gl.glEnable(GL_TEXTURE_2D), square(gl); }
+void fogged(const calls& gl) { gl.glEnable(GL_FOG), square(gl); }
+
 void block(const calls& gl, GLenum mode, int vertices) {  // a fan of corners, doubles
   gl.glBegin(mode);
   gl.glNormal3d(0, 0, 1);
@@ -73,6 +76,9 @@ const struct row {
            projection(gl, CALLS(gl.glPushMatrix(), gl.glScalef(2, 2, 2), gl.glPopMatrix()))), 1},
     {"the modelview stack holds 32", CALLS(for (int i = 0; i < 32; ++i) gl.glPushMatrix()), 1},
     {"popping the last matrix", CALLS(gl.glPopMatrix()), 1},
+    {"a pushed projection",
+     CALLS(projection(gl, CALLS(gl.glPushMatrix(), gl.glOrtho(-2, 2, -1, 1, -1, 1))), square(gl),
+           projection(gl, CALLS(gl.glPopMatrix()))), 2},
     {"triangles", CALLS(block(gl, GL_TRIANGLES, 8)), 1},
     {"a strip", CALLS(block(gl, GL_TRIANGLE_STRIP, 5)), 1},
     {"quads", CALLS(block(gl, GL_QUADS, 7)), 1},
@@ -94,20 +100,22 @@ const struct row {
     {"a fog density below zero", CALLS(gl.glFogf(GL_FOG_DENSITY, -1)), 1},
     // Each field of the batch's state, changed where a draw depends on it and where not.
     {"texturing on", CALLS(square(gl), gl.glEnable(GL_TEXTURE_2D)), 2},
-    {"another texture", CALLS(gl.glEnable(GL_TEXTURE_2D), square(gl), gl.glBindTexture(GL_TEXTURE_2D, 5)), 2},
-    {"the same texture", CALLS(gl.glEnable(GL_TEXTURE_2D), square(gl), gl.glBindTexture(GL_TEXTURE_2D, 0)), 1},
+    {"another texture", CALLS(textured(gl), gl.glBindTexture(GL_TEXTURE_2D, 5)), 2},
+    {"the same texture", CALLS(textured(gl), gl.glBindTexture(GL_TEXTURE_2D, 0)), 1},
     {"a texture, texturing off", CALLS(square(gl), gl.glBindTexture(GL_TEXTURE_2D, 5)), 1},
-    {"decal", CALLS(gl.glEnable(GL_TEXTURE_2D), square(gl), gl.glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL)), 2},
-    {"decal, texturing off", CALLS(square(gl), gl.glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL)), 1},
+    {"decal", CALLS(textured(gl), gl.glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL)), 2},
+    {"decal, texturing off",
+     CALLS(square(gl), gl.glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL)), 1},
     {"blending on", CALLS(square(gl), gl.glEnable(GL_BLEND)), 2},
     {"blending on and off", CALLS(square(gl), gl.glEnable(GL_BLEND), gl.glDisable(GL_BLEND)), 1},
     {"another blend", CALLS(gl.glEnable(GL_BLEND), square(gl), gl.glBlendFunc(GL_ONE, GL_ONE)), 2},
     {"a blend, blending off", CALLS(square(gl), gl.glBlendFunc(GL_ONE, GL_ONE)), 1},
     {"depth test", CALLS(square(gl), gl.glEnable(GL_DEPTH_TEST)), 2},
     {"fog on", CALLS(square(gl), gl.glEnable(GL_FOG)), 2},
-    {"another fog density", CALLS(gl.glEnable(GL_FOG), square(gl), gl.glFogf(GL_FOG_DENSITY, 0.5f)), 2},
-    {"another fog colour", CALLS(gl.glEnable(GL_FOG), square(gl), gl.glFogfv(GL_FOG_COLOR, grey)), 2},
-    {"fog, fog off", CALLS(square(gl), gl.glFogf(GL_FOG_DENSITY, 0.5f), gl.glFogfv(GL_FOG_COLOR, grey)), 1},
+    {"another fog density", CALLS(fogged(gl), gl.glFogf(GL_FOG_DENSITY, 2)), 2},
+    {"another fog colour", CALLS(fogged(gl), gl.glFogfv(GL_FOG_COLOR, grey)), 2},
+    {"fog, fog off",
+     CALLS(square(gl), gl.glFogf(GL_FOG_DENSITY, 2), gl.glFogfv(GL_FOG_COLOR, grey)), 1},
     {"another projection", CALLS(square(gl), projection(gl, CALLS(gl.glScalef(1, 1, 0.5f)))), 2},
     {"what no draw depends on",
      CALLS(square(gl), gl.glRotatef(10, 0, 0, 1), gl.glPushMatrix(), gl.glColor3f(1, 0, 0),
@@ -122,7 +130,8 @@ void reset_mesa() {
   GLint depth = 0;
   for (GLenum mode : {GL_PROJECTION, GL_MODELVIEW}) {
     glMatrixMode(mode);
-    glGetIntegerv(mode == GL_MODELVIEW ? GL_MODELVIEW_STACK_DEPTH : GL_PROJECTION_STACK_DEPTH, &depth);
+    glGetIntegerv(mode == GL_MODELVIEW ? GL_MODELVIEW_STACK_DEPTH : GL_PROJECTION_STACK_DEPTH,
+                  &depth);
     while (depth-- > 1) glPopMatrix();
     glLoadIdentity();
   }
@@ -235,6 +244,19 @@ TEST(WebLayer, AnswersAsOpenGLDoes) {
     expect_same(answers(layer, error, [](GLenum name, GLfloat* m) { web_get_matrix(name, m); },
                         batches.back()),
                 mesa_answer);
+  }
+}
+
+// What the core never asks of it the layer lacks, and says so as OpenGL does.
+TEST(WebLayer, RefusesWhatItLacks) {
+  const std::initializer_list<void (*)(const calls&)> lacking = {
+      CALLS(gl.glBegin(GL_LINES)), CALLS(gl.glFogi(GL_FOG_MODE, GL_LINEAR)),
+      CALLS(gl.glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE)),
+      CALLS(gl.glEnable(GL_CULL_FACE)), CALLS(gl.glMatrixMode(GL_TEXTURE))};
+  for (auto lacks : lacking) {
+    web_batch_reset();
+    lacks(layer);
+    EXPECT_EQ(web_take_layer_error(), static_cast<GLenum>(GL_INVALID_ENUM));
   }
 }
 
