@@ -4,10 +4,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #endif
-#ifdef __EMSCRIPTEN__
-// In the browser: the web page's own fixed-function layer over WebGL.
-#include "web/web_gl.h"
-#else
+// The web build finds its own GL/gl.h first: the layer over WebGL (src/web).
 #include <GL/gl.h>
 #include <GL/glu.h>
-#endif

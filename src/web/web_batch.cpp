@@ -10,12 +10,11 @@
 #endif
 
 bool operator==(const web_draw_state& a, const web_draw_state& b) {
-  return a.primitive == b.primitive && a.texture_on == b.texture_on &&
+  return a.texture_on == b.texture_on &&
          (!a.texture_on || (a.texture == b.texture && a.env_mode == b.env_mode)) &&
          a.blend == b.blend && (!a.blend || (a.blend_src == b.blend_src && a.blend_dst == b.blend_dst)) &&
          a.depth_test == b.depth_test && a.fog == b.fog &&
-         (!a.fog || (a.fog_mode == b.fog_mode && a.fog_density == b.fog_density &&
-                     a.fog_start == b.fog_start && a.fog_end == b.fog_end &&
+         (!a.fog || (a.fog_density == b.fog_density &&
                      std::memcmp(a.fog_color, b.fog_color, sizeof a.fog_color) == 0)) &&
          std::memcmp(a.projection, b.projection, sizeof a.projection) == 0;
 }
@@ -53,8 +52,6 @@ enum cap_bit : unsigned {
   cap_lighting = 1u << 4,
   cap_normalize = 1u << 5,
   cap_light0 = 1u << 6,
-  cap_cull_face = 1u << 7,
-  cap_color_material = 1u << 8,
 };
 
 unsigned cap_of(GLenum cap) {
@@ -66,8 +63,6 @@ unsigned cap_of(GLenum cap) {
     case GL_LIGHTING: return cap_lighting;
     case GL_NORMALIZE: return cap_normalize;
     case GL_LIGHT0: return cap_light0;
-    case GL_CULL_FACE: return cap_cull_face;
-    case GL_COLOR_MATERIAL: return cap_color_material;
     default: return 0;
   }
 }
@@ -91,8 +86,7 @@ struct layer_state {
   GLuint texture = 0;
   GLenum env_mode = GL_MODULATE;
   GLenum blend_src = GL_ONE, blend_dst = GL_ZERO;
-  GLenum fog_mode = GL_EXP;
-  float fog_density = 1.0f, fog_start = 0.0f, fog_end = 1.0f;
+  float fog_density = 1.0f;
   float fog_color[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 
   attrib_level attrib_stack[16];
@@ -103,7 +97,7 @@ struct layer_state {
   GLenum block_mode = 0;
   std::vector<web_vertex> block;
 
-  // The batch: vertices of one kind of primitive under one state.
+  // The batch: triangles under one state.
   web_draw_state batch_state;
   std::vector<web_vertex> batch;
 
@@ -129,25 +123,14 @@ matrix& current_matrix() {
 
 void apply(const matrix& m) { multiply(current_matrix(), m); }
 
-GLenum primitive_of(GLenum mode) {
-  switch (mode) {
-    case GL_POINTS: return GL_POINTS;
-    case GL_LINES:
-    case GL_LINE_STRIP:
-    case GL_LINE_LOOP: return GL_LINES;
-    case GL_TRIANGLES:
-    case GL_TRIANGLE_STRIP:
-    case GL_TRIANGLE_FAN:
-    case GL_QUADS:
-    case GL_QUAD_STRIP:
-    case GL_POLYGON: return GL_TRIANGLES;
-    default: return 0;
-  }
+void mult_matrixd(const GLdouble* m) {
+  matrix f;
+  for (int i = 0; i < 16; ++i) f.m[i] = static_cast<float>(m[i]);
+  apply(f);
 }
 
-web_draw_state current_draw_state(GLenum primitive) {
+web_draw_state current_draw_state() {
   web_draw_state s;
-  s.primitive = primitive;
   s.texture_on = (gl->caps & cap_texture_2d) != 0;
   s.texture = gl->texture;
   s.env_mode = gl->env_mode;
@@ -156,16 +139,14 @@ web_draw_state current_draw_state(GLenum primitive) {
   s.blend_dst = gl->blend_dst;
   s.depth_test = (gl->caps & cap_depth_test) != 0;
   s.fog = (gl->caps & cap_fog) != 0;
-  s.fog_mode = gl->fog_mode;
   s.fog_density = gl->fog_density;
-  s.fog_start = gl->fog_start;
-  s.fog_end = gl->fog_end;
   std::memcpy(s.fog_color, gl->fog_color, sizeof s.fog_color);
   std::memcpy(s.projection, gl->projection[gl->projection_top].m, sizeof s.projection);
   return s;
 }
 
-// The block's vertices as separate triangles, lines or points.
+// The block's vertices as separate triangles, in the order OpenGL itself
+// splits them (as its feedback mode shows).
 void assemble_block() {
   const std::vector<web_vertex>& v = gl->block;
   std::vector<web_vertex>& out = gl->batch;
@@ -176,35 +157,16 @@ void assemble_block() {
     out.push_back(v[c]);
   };
   switch (gl->block_mode) {
-    case GL_POINTS: out.insert(out.end(), v.begin(), v.end()); break;
-    case GL_LINES:
-      for (int i = 0; i + 1 < n; i += 2) out.insert(out.end(), {v[i], v[i + 1]});
-      break;
-    case GL_LINE_STRIP:
-    case GL_LINE_LOOP:
-      for (int i = 0; i + 1 < n; ++i) out.insert(out.end(), {v[i], v[i + 1]});
-      if (gl->block_mode == GL_LINE_LOOP && n > 2) out.insert(out.end(), {v[n - 1], v[0]});
-      break;
     case GL_TRIANGLES:
       for (int i = 0; i + 2 < n; i += 3) put(i, i + 1, i + 2);
       break;
     case GL_TRIANGLE_STRIP:  // every other triangle turned back to keep the winding
       for (int i = 2; i < n; ++i) (i % 2 == 0) ? put(i - 2, i - 1, i) : put(i - 1, i - 2, i);
       break;
-    case GL_TRIANGLE_FAN:
-    case GL_POLYGON:
-      for (int i = 2; i < n; ++i) put(0, i - 1, i);
-      break;
     case GL_QUADS:
       for (int i = 0; i + 3 < n; i += 4) {
-        put(i, i + 1, i + 2);
-        put(i, i + 2, i + 3);
-      }
-      break;
-    case GL_QUAD_STRIP:
-      for (int i = 0; i + 3 < n; i += 2) {
         put(i, i + 1, i + 3);
-        put(i, i + 3, i + 2);
+        put(i + 1, i + 2, i + 3);
       }
       break;
   }
@@ -246,13 +208,12 @@ GLenum web_take_layer_error() {
 }
 
 void web_begin(GLenum mode) {
-  const GLenum primitive = primitive_of(mode);
-  if (gl->in_block || primitive == 0) {
+  if (gl->in_block || (mode != GL_TRIANGLES && mode != GL_TRIANGLE_STRIP && mode != GL_QUADS)) {
     raise(gl->in_block ? GL_INVALID_OPERATION : GL_INVALID_ENUM);
     return;
   }
   // The state cannot change inside a block, so the batch is decided here.
-  const web_draw_state state = current_draw_state(primitive);
+  const web_draw_state state = current_draw_state();
   if (!gl->batch.empty() && state != gl->batch_state) web_flush();
   gl->batch_state = state;
   gl->in_block = true;
@@ -297,8 +258,6 @@ void web_vertex3f(GLfloat x, GLfloat y, GLfloat z) {
   std::memcpy(v.color, gl->color, sizeof v.color);
   gl->block.push_back(v);
 }
-
-void web_vertex2f(GLfloat x, GLfloat y) { web_vertex3f(x, y, 0.0f); }
 
 void web_vertex3d(GLdouble x, GLdouble y, GLdouble z) {
   web_vertex3f(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
@@ -365,12 +324,6 @@ void web_rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
   apply(r);
 }
 
-void web_mult_matrixd(const GLdouble* m) {
-  matrix f;
-  for (int i = 0; i < 16; ++i) f.m[i] = static_cast<float>(m[i]);
-  apply(f);
-}
-
 void web_ortho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
   if (l == r || b == t || n == f) {
     raise(GL_INVALID_VALUE);
@@ -378,7 +331,7 @@ void web_ortho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdou
   }
   const GLdouble o[16] = {2 / (r - l), 0, 0, 0, 0, 2 / (t - b), 0, 0, 0, 0, -2 / (f - n), 0,
                           -(r + l) / (r - l), -(t + b) / (t - b), -(f + n) / (f - n), 1};
-  web_mult_matrixd(o);
+  mult_matrixd(o);
 }
 
 void web_perspective(GLdouble fovy, GLdouble aspect, GLdouble n, GLdouble f) {
@@ -388,7 +341,7 @@ void web_perspective(GLdouble fovy, GLdouble aspect, GLdouble n, GLdouble f) {
   const GLdouble cotangent = std::cos(radians) / sine;
   const GLdouble p[16] = {cotangent / aspect, 0, 0, 0, 0, cotangent, 0, 0,
                           0, 0, -(f + n) / (f - n), -1, 0, 0, -2 * n * f / (f - n), 0};
-  web_mult_matrixd(p);
+  mult_matrixd(p);
 }
 
 bool web_get_matrix(GLenum name, GLfloat* out) {
@@ -444,38 +397,32 @@ void web_bind_texture(GLenum target, GLuint name) {
   gl->texture = name;
 }
 
-void web_tex_envi(GLenum target, GLenum name, GLint value) {
-  if (target != GL_TEXTURE_ENV || name != GL_TEXTURE_ENV_MODE) {
-    raise(GL_INVALID_ENUM);
-    return;
-  }
-  switch (value) {
-    case GL_MODULATE:
-    case GL_DECAL:
-    case GL_REPLACE: gl->env_mode = static_cast<GLenum>(value); break;
-    default: raise(GL_INVALID_ENUM);
-  }
-}
-
 void web_tex_envf(GLenum target, GLenum name, GLfloat value) {
-  web_tex_envi(target, name, static_cast<GLint>(value));
+  const GLenum mode = static_cast<GLenum>(value);
+  if (target != GL_TEXTURE_ENV || name != GL_TEXTURE_ENV_MODE ||
+      (mode != GL_MODULATE && mode != GL_DECAL))
+    raise(GL_INVALID_ENUM);
+  else
+    gl->env_mode = mode;
 }
 
 void web_fogi(GLenum name, GLint value) {
-  if (name != GL_FOG_MODE) {
+  if (name != GL_FOG_MODE)
     web_fogf(name, static_cast<GLfloat>(value));
-  } else if (value == GL_EXP || value == GL_EXP2 || value == GL_LINEAR) {
-    gl->fog_mode = static_cast<GLenum>(value);
-  } else {
+  else if (value != GL_EXP)
     raise(GL_INVALID_ENUM);
-  }
 }
 
 void web_fogf(GLenum name, GLfloat value) {
   switch (name) {
-    case GL_FOG_DENSITY: gl->fog_density = value; break;
-    case GL_FOG_START: gl->fog_start = value; break;
-    case GL_FOG_END: gl->fog_end = value; break;
+    case GL_FOG_DENSITY:
+      if (value < 0.0f)
+        raise(GL_INVALID_VALUE);
+      else
+        gl->fog_density = value;
+      break;
+    case GL_FOG_START:  // kept by OpenGL for GL_LINEAR, which the layer lacks
+    case GL_FOG_END: break;
     case GL_FOG_MODE: web_fogi(name, static_cast<GLint>(value)); break;
     default: raise(GL_INVALID_ENUM);
   }

@@ -4,7 +4,6 @@
 // real WebGL state is remembered, so a call that would set what is already
 // set is never made: the core binds and parameterises the sprite texture
 // 1024 times a frame.
-#define ORVANE_WEB_GL_LAYER
 #include "web_gl.h"
 
 #include <GLES2/gl2.h>
@@ -32,16 +31,15 @@ void main() {
 }
 )";
 
-// One program for each texture environment and fog the scene uses, chosen
-// by ENV (0 no texture, 1 GL_MODULATE, 2 GL_DECAL, 3 GL_REPLACE) and FOG (0
-// off, 1 GL_LINEAR, 2 GL_EXP, 3 GL_EXP2): the software renderer runs a
-// program without branches a quarter faster than one that asks uniforms.
+// One program for each texture environment and fog the layer draws, chosen
+// by ENV (0 no texture, 1 GL_MODULATE, 2 GL_DECAL) and FOG (0 off, 1 GL_EXP):
+// the software renderer runs a program without branches a quarter faster
+// than one that asks uniforms.
 const char* const fragment_source = R"(
 precision mediump float;
 uniform sampler2D picture;
-uniform bool picture_alpha;
 uniform vec4 fog_color;
-uniform vec3 fog_shape;
+uniform float fog_density;
 varying vec2 v_tex;
 varying vec4 v_color;
 varying float v_distance;
@@ -51,21 +49,12 @@ void main() {
   vec4 t = texture2D(picture, v_tex);
 #if ENV == 1
   c = c * t;
-#elif ENV == 2
-  c = vec4(mix(c.rgb, t.rgb, t.a), c.a);
 #else
-  c = vec4(t.rgb, picture_alpha ? t.a : c.a);
+  c = vec4(mix(c.rgb, t.rgb, t.a), c.a);
 #endif
 #endif
 #if FOG == 1
-  float f = (fog_shape.z - v_distance) / (fog_shape.z - fog_shape.y);
-#elif FOG == 2
-  float f = exp(-fog_shape.x * v_distance);
-#elif FOG == 3
-  float f = exp(-(fog_shape.x * v_distance) * (fog_shape.x * v_distance));
-#endif
-#if FOG != 0
-  c.rgb = mix(fog_color.rgb, c.rgb, clamp(f, 0.0, 1.0));
+  c.rgb = mix(fog_color.rgb, c.rgb, clamp(exp(-fog_density * v_distance), 0.0, 1.0));
 #endif
   gl_FragColor = c;
 }
@@ -76,16 +65,15 @@ enum attribute_slot : GLuint { slot_eye = 0, slot_tex = 1, slot_color = 2 };
 struct program_record {
   GLuint id = 0;
   bool checked = false, usable = false;
-  GLint projection = -1, picture_alpha = -1, fog_color = -1, fog_shape = -1;
+  GLint projection = -1, fog_color = -1, fog_density = -1;
 };
 
 struct texture_record {
   GLint wrap_s = GL_REPEAT, wrap_t = GL_REPEAT;
   GLint min_filter = GL_NEAREST_MIPMAP_LINEAR, mag_filter = GL_LINEAR;
-  bool alpha = false;  // the picture has an alpha channel of its own
 };
 
-program_record programs[4][4];  // [ENV][FOG]
+program_record programs[3][2];  // [ENV][FOG]
 GLuint program_in_use = 0;
 GLuint buffer = 0;
 unsigned long draw_calls = 0;
@@ -158,9 +146,8 @@ bool ready(program_record& p) {
     return false;
   }
   p.projection = glGetUniformLocation(p.id, "projection");
-  p.picture_alpha = glGetUniformLocation(p.id, "picture_alpha");
   p.fog_color = glGetUniformLocation(p.id, "fog_color");
-  p.fog_shape = glGetUniformLocation(p.id, "fog_shape");
+  p.fog_density = glGetUniformLocation(p.id, "fog_density");
   glUseProgram(p.id);
   program_in_use = p.id;
   glUniform1i(glGetUniformLocation(p.id, "picture"), 0);
@@ -178,9 +165,8 @@ program_record* program_for(int env, int fog) {
 }
 
 void draw_batch(const web_draw_state& s, const web_vertex* vertices, int count) {
-  const int env = !s.texture_on ? 0 : s.env_mode == GL_MODULATE ? 1 : s.env_mode == GL_DECAL ? 2 : 3;
-  const int fog = !s.fog ? 0 : s.fog_mode == GL_LINEAR ? 1 : s.fog_mode == GL_EXP ? 2 : 3;
-  program_record* p = program_for(env, fog);
+  const int env = !s.texture_on ? 0 : s.env_mode == GL_MODULATE ? 1 : 2;
+  program_record* p = program_for(env, s.fog ? 1 : 0);
   if (!p) return;
   if (program_in_use != p->id) {
     glUseProgram(p->id);
@@ -189,13 +175,10 @@ void draw_batch(const web_draw_state& s, const web_vertex* vertices, int count) 
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(web_vertex)), vertices,
                GL_STREAM_DRAW);
   glUniformMatrix4fv(p->projection, 1, GL_FALSE, s.projection);
-  if (s.texture_on) {
-    bind_for_real(s.texture);
-    glUniform1i(p->picture_alpha, textures[webgl_name(s.texture)].alpha);
-  }
+  if (s.texture_on) bind_for_real(s.texture);
   if (s.fog) {
     glUniform4fv(p->fog_color, 1, s.fog_color);
-    glUniform3f(p->fog_shape, s.fog_density, s.fog_start, s.fog_end);
+    glUniform1f(p->fog_density, s.fog_density);
   }
   set_switch(GL_BLEND, s.blend, now.blend);
   if (s.blend && (now.blend_src != s.blend_src || now.blend_dst != s.blend_dst)) {
@@ -204,7 +187,7 @@ void draw_batch(const web_draw_state& s, const web_vertex* vertices, int count) 
     now.blend_dst = s.blend_dst;
   }
   set_switch(GL_DEPTH_TEST, s.depth_test, now.depth_test);
-  glDrawArrays(s.primitive, 0, count);
+  glDrawArrays(GL_TRIANGLES, 0, count);
   ++draw_calls;
 }
 
@@ -249,6 +232,17 @@ void web_tex_parameteri(GLenum target, GLenum name, GLint value) {
   if (known) *known = value;
 }
 
+void web_tex_parameterf(GLenum target, GLenum name, GLfloat value) {
+  if (name == GL_TEXTURE_WRAP_S || name == GL_TEXTURE_WRAP_T || name == GL_TEXTURE_MIN_FILTER ||
+      name == GL_TEXTURE_MAG_FILTER) {
+    web_tex_parameteri(target, name, static_cast<GLint>(value));
+    return;
+  }
+  web_flush();
+  bind_for_real(web_bound_texture());
+  glTexParameterf(target, name, value);
+}
+
 void web_tex_image_2d(GLenum target, GLint level, GLint internal_format, GLsizei width,
                       GLsizei height, GLint border, GLenum format, GLenum type, const void* data) {
   web_flush();
@@ -256,10 +250,6 @@ void web_tex_image_2d(GLenum target, GLint level, GLint internal_format, GLsizei
   // WebGL wants the internal format to be the format itself.
   glTexImage2D(target, level, static_cast<GLint>(format), width, height, border, format, type,
                data);
-  if (level == 0) {
-    textures[now.texture].alpha =
-        format == GL_RGBA || format == GL_ALPHA || format == GL_LUMINANCE_ALPHA;
-  }
   (void)internal_format;
 }
 
