@@ -39,7 +39,7 @@ constexpr cli::option<viewer_options> options_table[] = {
      [](viewer_options* o, const char* v) { return *v && (o->capture = v, true); }},
     {{"capture-from"},
      "N",
-     "write every frame from N to the last as frame_N.ppm in the working folder",
+     "write every frame from N on as frame_N.ppm in this folder",
      "a whole number of frames",
      [](viewer_options* o, const char* v) {
        unsigned long long n;
