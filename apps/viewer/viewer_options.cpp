@@ -114,8 +114,8 @@ bool parse_viewer_options(int argc, const char* const* argv, viewer_options* out
     *error = "--frames 0 draws no frame to capture";
     return false;
   }
-  // Without an end it would write frames until the disk is full.
-  if (out->capture_from >= 0 && (out->frames < 0 || out->capture_from > out->frames)) {
+  // Without an end (frames -1) it would write frames until the disk is full.
+  if (out->capture_from > out->frames) {
     *error = "--capture-from needs --frames N of at least that frame";
     return false;
   }
