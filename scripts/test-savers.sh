@@ -161,7 +161,7 @@ wait_until "$deadline" no_hack_left || fail "orvane left behind after the prefer
 
 mate_command --exit || fail "mate-screensaver-command --exit"
 
-# xsecurelock, with the line the README gives: one saver per monitor, each
+# xsecurelock, with the line docs/linux.md gives: one saver per monitor, each
 # with a decimal $XSCREENSAVER_WINDOW, ended with SIGTERM to its process group.
 log=$work/xsecurelock.log
 in_view "${as_user[@]}" env -i HOME="$work/home" DISPLAY="$display" PATH=/usr/bin:/bin \

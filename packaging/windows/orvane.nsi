@@ -1,7 +1,7 @@
 ; Orvane's Windows installer: the 64-bit saver into System32, its pictures and
 ; tune into the folder it reads them from, and an Apps & features entry.
 ;
-;   makensis -DVERSION=1.0.1 -DSTAGE=folder -DOUTFILE=Orvane-1.0.1-setup.exe orvane.nsi
+;   makensis -DVERSION=1.1.0 -DSTAGE=folder -DOUTFILE=Orvane-1.1.0-setup.exe orvane.nsi
 ;
 ; lang/ holds our own texts, one file per language (each LangString of
 ; English.nsh in every one; makensis -WX stops on a missing one).

@@ -38,7 +38,7 @@ same_release() {
 }
 check "a release from a clone at another path is byte-identical" same_release
 if [[ -f $part_dir/again.measure ]]; then cat "$part_dir/again.measure"; fi
-# The README's way for packagers, in the clone's own folder (the .deb lands
+# docs/packaging.md's way for packagers, in the clone's own folder (the .deb lands
 # beside it). The release's packages hold HEAD, so the clone does too.
 packager_build() {
   local clone=$part_dir/packager/orvane

@@ -55,10 +55,6 @@ void ask_full_screen() {
   if (full_screen_target) make_full_screen(full_screen_target);
 }
 
-// The window we draw on went from under us: not a normal end, unlike our own
-// window closed by its user.
-bool window_lost = false;
-
 // Handles what the X server has sent; returns false when the window is gone
 // or its user closed it.
 bool handle_x_events(glx_window* w) {
@@ -76,7 +72,7 @@ bool handle_x_events(glx_window* w) {
         break;
       case DestroyNotify:
         if (e.xdestroywindow.window == w->window) {
-          window_lost = true;
+          mark_window_gone();
           return false;
         }
         break;
@@ -87,11 +83,7 @@ bool handle_x_events(glx_window* w) {
         break;
     }
   }
-  if (glx_window_gone()) {
-    window_lost = true;
-    return false;
-  }
-  return true;
+  return !glx_window_gone();
 }
 
 // Waits until `deadline`, handling X events meanwhile; returns false when it
@@ -142,6 +134,72 @@ class run_meter {
   double start_cpu_ = 0;
 };
 
+// Opens the display and the window the options and the daemon point at, with
+// the GL context current on it; says why not in `error`.
+bool open_target(const hack_options& options, glx_window* w, std::string* error) {
+  hack_target target;
+  if (!choose_target(options, getenv("XSCREENSAVER_WINDOW"), &target, error)) return false;
+  w->dpy = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
+  if (!w->dpy) {
+    const char* name = options.display.empty() ? getenv("DISPLAY") : options.display.c_str();
+    *error = std::string("cannot open the X display \"") + (name ? name : "") + "\"";
+    return false;
+  }
+  install_x_error_handlers();
+  bool ready;
+  if (target.kind == hack_target::own_window)
+    ready = open_own_window(w, options.full_screen, error);
+  else
+    ready = adopt_window(
+        w, target.kind == hack_target::root_window ? DefaultRootWindow(w->dpy) : target.window,
+        error);
+  if (ready && !glXMakeCurrent(w->dpy, w->window, w->context)) {
+    ready = false;
+    *error = "cannot use the OpenGL context on the window";
+  }
+  return ready;
+}
+
+// Draws the scene (and plays the tune) on the window until a stop signal
+// comes or the window goes.
+void run_frames(const hack_options& options, glx_window* w) {
+  srand(options.seeded ? options.seed : static_cast<unsigned>(time(nullptr)));
+  full_screen_target = w;
+  full_screen_hook = ask_full_screen;
+  scene_init();
+  scene_reshape(w->width, w->height);
+  if (options.show_fps) load_x_font_text(w->dpy);
+
+  tune_player music;
+  if (options.music)
+    music.start(asset_path("music.mid"), options.sound_font, tune_lock_path(DisplayString(w->dpy)),
+                options.verbose);
+
+  const auto delay = std::chrono::microseconds(options.delay_us);
+  auto next_frame = std::chrono::steady_clock::now();
+  run_meter meter;
+  while (wait_until(w, next_frame)) {
+    // Keep to the beat the delay sets. Woken a whole period late or more (the
+    // process was stopped, as a screen locker stops its saver while its unlock
+    // dialog is up; or starved; or the last frame was slower than the beat),
+    // the beat starts afresh at this frame rather than drawing the missed ones
+    // back to back. The scene moves by frames, so it goes on where it stood.
+    const auto started = std::chrono::steady_clock::now();
+    if (started - next_frame >= delay) next_frame = started;
+    meter.frame();
+    fps_tick();
+    scene_draw();
+    if (options.show_fps) draw_fps_label(draw_x_font_text);
+    if (w->double_buffered)
+      glXSwapBuffers(w->dpy, w->window);
+    else
+      glFlush();
+    next_frame += delay;
+  }
+  music.stop(500);
+  if (options.show_fps) meter.report();
+}
+
 }  // namespace
 
 int hack_stop_signal() { return stop_signal; }
@@ -169,78 +227,21 @@ bool choose_target(const hack_options& options, const char* env_window, hack_tar
 
 int run_hack(const hack_options& options) {
   std::string error;
-  hack_target target;
-  if (!choose_target(options, getenv("XSCREENSAVER_WINDOW"), &target, &error) ||
-      !install_stop_signals(&error)) {
-    fprintf(stderr, "orvane: %s\n", error.c_str());
-    return 1;
-  }
   glx_window w;
-  w.dpy = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
-  if (!w.dpy) {
-    const char* name = options.display.empty() ? getenv("DISPLAY") : options.display.c_str();
-    fprintf(stderr, "orvane: cannot open the X display \"%s\"\n", name ? name : "");
-    return 1;
-  }
-  install_x_error_handlers();
-  bool ready;
-  if (target.kind == hack_target::own_window)
-    ready = open_own_window(&w, options.full_screen, &error);
-  else
-    ready = adopt_window(
-        &w, target.kind == hack_target::root_window ? DefaultRootWindow(w.dpy) : target.window,
-        &error);
-  if (ready && !glXMakeCurrent(w.dpy, w.window, w.context)) {
-    ready = false;
-    error = "cannot use the OpenGL context on the window";
-  }
-  if (!ready) {
+  if (!install_stop_signals(&error) || !open_target(options, &w, &error)) {
     fprintf(stderr, "orvane: %s\n", error.c_str());
-    release_window(&w);
+    if (w.dpy) release_window(&w);
     return 1;
   }
-
-  srand(options.seeded ? options.seed : static_cast<unsigned>(time(nullptr)));
-  full_screen_target = &w;
-  full_screen_hook = ask_full_screen;
-  scene_init();
-  scene_reshape(w.width, w.height);
-  if (options.show_fps) load_x_font_text(w.dpy);
-
-  tune_player music;
-  if (options.music)
-    music.start(asset_path("music.mid"), options.sound_font, tune_lock_path(DisplayString(w.dpy)),
-                options.verbose);
-
-  const auto delay = std::chrono::microseconds(options.delay_us);
-  auto next_frame = std::chrono::steady_clock::now();
-  run_meter meter;
-  while (wait_until(&w, next_frame)) {
-    // Keep to the beat the delay sets. Woken a whole period late or more (the
-    // process was stopped, as a screen locker stops its saver while its unlock
-    // dialog is up; or starved; or the last frame was slower than the beat),
-    // the beat starts afresh at this frame rather than drawing the missed ones
-    // back to back. The scene moves by frames, so it goes on where it stood.
-    const auto started = std::chrono::steady_clock::now();
-    if (started - next_frame >= delay) next_frame = started;
-    meter.frame();
-    fps_tick();
-    scene_draw();
-    if (options.show_fps) draw_fps_label(draw_x_font_text);
-    if (w.double_buffered)
-      glXSwapBuffers(w.dpy, w.window);
-    else
-      glFlush();
-    next_frame += delay;
-  }
-  music.stop(500);
-  if (options.show_fps) meter.report();
+  run_frames(options, &w);
+  // Asked before letting go: closing our own window is not losing it.
+  const bool lost = glx_window_gone();
   release_window(&w);
   // Only its user closing our own window is a normal end. A saver never ends
   // by itself otherwise: the program that runs it ends it with a signal, and
   // one that sees exit code 0 may take it for a saver that finished and start
   // the next at once.
-  if (window_lost && !stop_signal) {
+  if (lost && !stop_signal) {
     fprintf(stderr, "orvane: the window 0x%lx went away\n", w.window);
     return 1;
   }

@@ -44,6 +44,7 @@ void install_x_error_handlers() {
 }
 
 bool glx_window_gone() { return watched_window_gone; }
+void mark_window_gone() { watched_window_gone = true; }
 
 // Draws on a window that someone else made, in that window's own visual.
 bool adopt_window(glx_window* w, Window window, std::string* error) {

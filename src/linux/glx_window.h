@@ -23,8 +23,10 @@ struct glx_window {
 // Notes X errors and a lost window instead of letting Xlib end the process;
 // a lost display connection ends it with exit code 1 and one line.
 void install_x_error_handlers();
-// True once the window has gone away underneath us.
+// True once the window has gone away underneath us: destroyed (the caller
+// saw its DestroyNotify and said so) or refused by the X server.
 bool glx_window_gone();
+void mark_window_gone();
 
 // Draws on an existing window in its own visual; fails with a reason when the
 // window does not exist or its visual has no OpenGL.

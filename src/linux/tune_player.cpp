@@ -167,56 +167,59 @@ void tune_player::start(const std::string& tune, const std::string& sound_font,
   }
   // The thread holds its own reference: if it is still stuck in the sound
   // system when we give up waiting, it outlives this object safely.
-  std::shared_ptr<shared> st = state_;
-  std::thread([st, tune, sound_font, lock_path, verbose, wav_file] {
-    // The lock is ours until this thread ends (or the process does): closing
-    // the file lets a waiting player on the same display take over.
-    int lock_fd = -1;
-    if (!lock_path.empty())
-      lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    bool said_waiting = false;
-    bool stopped = false;
-    while (lock_fd >= 0 && flock(lock_fd, LOCK_EX | LOCK_NB) != 0) {
-      if (verbose && !said_waiting)
-        fprintf(stderr, "orvane: another orvane plays the tune on this display; waiting\n");
-      said_waiting = true;
-      std::unique_lock<std::mutex> hold(st->lock);
-      if (st->changed.wait_for(hold, std::chrono::milliseconds(250),
-                               [&] { return st->stop_requested; })) {
-        stopped = true;
-        break;
-      }
-    }
-    std::string error;
-    tune_synth* s = stopped ? nullptr : tune_open(tune, sound_font, -1, 0, &error);
-    fluid_audio_driver_t* driver = nullptr;
-    if (s) {
-      std::unique_lock<std::mutex> hold(st->lock);
-      if (!st->stop_requested) {
-        hold.unlock();
-        if (!wav_file.empty()) {
-          fluid_settings_setstr(s->settings, "audio.driver", "file");
-          fluid_settings_setstr(s->settings, "audio.file.name", wav_file.c_str());
-        }
-        driver = new_fluid_audio_driver(s->settings, s->synth);
-        if (!driver) error = "no audio output could be opened";
-      }
-    }
-    if (!error.empty()) fprintf(stderr, "orvane: music off: %s\n", error.c_str());
-    if (driver && verbose) fprintf(stderr, "orvane: playing the tune\n");
+  std::thread(play, state_, tune, sound_font, lock_path, verbose, wav_file).detach();
+}
+
+void tune_player::play(std::shared_ptr<shared> st, const std::string& tune,
+                       const std::string& sound_font, const std::string& lock_path, bool verbose,
+                       const std::string& wav_file) {
+  // The lock is ours until this thread ends (or the process does): closing
+  // the file lets a waiting player on the same display take over.
+  int lock_fd = -1;
+  if (!lock_path.empty())
+    lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  bool said_waiting = false;
+  bool stopped = false;
+  while (lock_fd >= 0 && flock(lock_fd, LOCK_EX | LOCK_NB) != 0) {
+    if (verbose && !said_waiting)
+      fprintf(stderr, "orvane: another orvane plays the tune on this display; waiting\n");
+    said_waiting = true;
     std::unique_lock<std::mutex> hold(st->lock);
-    st->playing = driver != nullptr;
-    st->changed.notify_all();
-    st->changed.wait(hold, [&] { return st->stop_requested || !driver; });
-    hold.unlock();
-    if (driver) delete_fluid_audio_driver(driver);
-    tune_close(s);
-    if (lock_fd >= 0) close(lock_fd);
-    hold.lock();
-    st->playing = false;
-    st->finished = true;
-    st->changed.notify_all();
-  }).detach();
+    if (st->changed.wait_for(hold, std::chrono::milliseconds(250),
+                             [&] { return st->stop_requested; })) {
+      stopped = true;
+      break;
+    }
+  }
+  std::string error;
+  tune_synth* s = stopped ? nullptr : tune_open(tune, sound_font, -1, 0, &error);
+  fluid_audio_driver_t* driver = nullptr;
+  if (s) {
+    std::unique_lock<std::mutex> hold(st->lock);
+    if (!st->stop_requested) {
+      hold.unlock();
+      if (!wav_file.empty()) {
+        fluid_settings_setstr(s->settings, "audio.driver", "file");
+        fluid_settings_setstr(s->settings, "audio.file.name", wav_file.c_str());
+      }
+      driver = new_fluid_audio_driver(s->settings, s->synth);
+      if (!driver) error = "no audio output could be opened";
+    }
+  }
+  if (!error.empty()) fprintf(stderr, "orvane: music off: %s\n", error.c_str());
+  if (driver && verbose) fprintf(stderr, "orvane: playing the tune\n");
+  std::unique_lock<std::mutex> hold(st->lock);
+  st->playing = driver != nullptr;
+  st->changed.notify_all();
+  st->changed.wait(hold, [&] { return st->stop_requested || !driver; });
+  hold.unlock();
+  if (driver) delete_fluid_audio_driver(driver);
+  tune_close(s);
+  if (lock_fd >= 0) close(lock_fd);
+  hold.lock();
+  st->playing = false;
+  st->finished = true;
+  st->changed.notify_all();
 }
 
 void tune_player::stop(int wait_ms) {

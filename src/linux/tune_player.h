@@ -49,5 +49,10 @@ class tune_player {
 
  private:
   struct shared;
+  // The player's thread: waits its turn for the lock, plays until asked to
+  // stop, then lets go of the sound output and the lock.
+  static void play(std::shared_ptr<shared> st, const std::string& tune,
+                   const std::string& sound_font, const std::string& lock_path, bool verbose,
+                   const std::string& wav_file);
   std::shared_ptr<shared> state_;
 };

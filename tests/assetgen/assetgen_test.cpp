@@ -244,7 +244,7 @@ TEST(AssetIcon, DirectoryMatchesItsImages) {
 }
 
 // Any change to how the four files look or sound changes their bytes. When
-// the change is meant, print the new sums as the README says and commit them.
+// the change is meant, print the new sums as CONTRIBUTING.md says and commit them.
 TEST(AssetGenerator, WritesThePinnedBytes) {
   temp_dir out;
   std::string err;
