@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what Orvane needs on Debian 12. Usage: setup.sh demo|test|release|web
+# Installs what Orvane needs on Debian 12. Usage: setup.sh demo|quick|test|release|web|loop
+# quick: the native build and its tests only (test.sh quick); test: every suite.
 # As root it installs the missing packages with apt-get; otherwise it names
 # them and uses sudo when that works without a password.
 set -euo pipefail
@@ -11,6 +12,14 @@ packages=(cmake ninja-build g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1
 packages+=(libfluidsynth-dev timgm6mb-soundfont)
 # The default build (the default preset) compiles the tests and the benchmark too.
 packages+=(libgtest-dev libbenchmark-dev)
+# The tune's live test plays into a PulseAudio server of its own.
+if [ "$profile" = quick ] || [ "$profile" = test ]; then
+  packages+=(pulseaudio pulseaudio-utils)
+fi
+# The README's moving picture (make-flight-loop.sh): animated WebP.
+if [ "$profile" = loop ]; then
+  packages+=(webp)
+fi
 if [ "$profile" = test ]; then
   packages+=(clang-14 libclang-rt-14-dev
              mingw-w64 wine64 wine)
@@ -21,8 +30,6 @@ if [ "$profile" = test ]; then
   # by RandR output, so their display is the X server with its dummy driver.
   packages+=(mate-screensaver dbus-daemon dbus-x11 dconf-gsettings-backend dconf-service libglib2.0-bin
              x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy)
-  # The tune through a live sound server: PulseAudio with a null sink, recorded back.
-  packages+=(pulseaudio pulseaudio-utils)
 fi
 # The web page (demo.sh --web, its release zip): Debian's emscripten, whose
 # compiler runs on Node.js; its tests drive Debian's Chromium through

@@ -70,7 +70,7 @@ user=$saver_user
 mkdir -p "$work/home" "$work/data" "$work/bin"
 cp "$hack" "$work/bin/orvane"
 cp "$build/data/supernova.ppm" "$build/data/Orvane.ppm" "$build/data/music.mid" "$work/data/"
-cp packaging/xscreensaver/orvane.desktop "$work/"
+sed "s|@ORVANE_FULL_HACK_DIR@|/usr/libexec/xscreensaver|" packaging/xscreensaver/orvane.desktop >"$work/orvane.desktop"
 chmod -R a+rX "$work"
 chown -R "$user" "$work/home"
 view_add /usr/libexec/xscreensaver orvane "$work/bin/orvane" || fail "no view of the hacks' folder"

@@ -12,7 +12,7 @@ case $mode in
   *) echo "usage: $0 [quick]" >&2; exit 2 ;;
 esac
 
-bash scripts/setup.sh test || exit 1
+bash scripts/setup.sh "$([ "$mode" = quick ] && echo quick || echo test)" || exit 1
 
 source scripts/lib/checks.sh
 source scripts/lib/display.sh

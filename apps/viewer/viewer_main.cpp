@@ -48,6 +48,15 @@ void draw_frame() {
   // The back buffer is what we drew; read it before the swap hands it away.
   if (last && !options.capture.empty() && !dump_frame_ppm(options.capture.c_str(), 3))
     capture_failed = true;
+  // A frame of the series named as the g key names it, so each file says its frame.
+  if (options.capture_from >= 0 && frames_drawn >= options.capture_from) {
+    char name[64];
+    snprintf(name, sizeof name, "frame_%08d.ppm", scene_state.frame_count);
+    if (!dump_frame_ppm(name, 3)) {
+      fprintf(stderr, "orvane-viewer: frame %ld could not be written to %s\n", frames_drawn, name);
+      exit(1);
+    }
+  }
   run_pending_captures();
   glutSwapBuffers();
   if (options.report_rss && (frames_drawn == 1000 || last)) report_rss();

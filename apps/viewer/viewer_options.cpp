@@ -37,6 +37,16 @@ constexpr cli::option<viewer_options> options_table[] = {
      "after the last frame, write it to FILE as a binary PPM",
      "a file name",
      [](viewer_options* o, const char* v) { return *v && (o->capture = v, true); }},
+    {{"capture-from"},
+     "N",
+     "write every frame from N on as frame_N.ppm in this folder",
+     "a whole number of frames",
+     [](viewer_options* o, const char* v) {
+       unsigned long long n;
+       if (!cli::parse_whole(v, 10, LONG_MAX, &n)) return false;
+       o->capture_from = static_cast<long>(n);
+       return true;
+     }},
     {{"seed"},
      "N",
      "seed the star field with N instead of the time",
@@ -102,6 +112,11 @@ bool parse_viewer_options(int argc, const char* const* argv, viewer_options* out
   }
   if (out->frames == 0 && !out->capture.empty()) {
     *error = "--frames 0 draws no frame to capture";
+    return false;
+  }
+  // Without an end (frames -1) it would write frames until the disk is full.
+  if (out->capture_from > out->frames) {
+    *error = "--capture-from needs --frames N of at least that frame";
     return false;
   }
   return true;

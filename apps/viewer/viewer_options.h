@@ -6,6 +6,7 @@
 struct viewer_options {
   long frames = -1;          // quit after this many frames; -1 runs until Escape
   std::string capture;       // write the last frame here (binary PPM)
+  long capture_from = -1;    // write each frame from this one on as frame_N.ppm; -1 none
   bool seeded = false;       // --seed given; otherwise the time in seconds
   unsigned seed = 0;
   int width = 640;

@@ -65,7 +65,7 @@ constexpr cli::option<hack_options> options_table[] = {
     {{"soundfont"},
      "FILE",
      "General MIDI sound font for the tune\n"
-     "                    (default /usr/share/sounds/sf2/default-GM.sf2)",
+     "                    (default " ORVANE_SOUND_FONT ")",
      "a file name",
      [](hack_options* o, const char* v) { return *v && (o->sound_font = v, true); }},
     {{"display"},

@@ -13,7 +13,7 @@ struct hack_options {
   bool seeded = false;  // --seed given; otherwise the time in seconds
   unsigned seed = 0;
   bool music = false;
-  std::string sound_font = "/usr/share/sounds/sf2/default-GM.sf2";
+  std::string sound_font = ORVANE_SOUND_FONT;  // set at configure time
   std::string display;  // -display; empty: $DISPLAY
   bool verbose = false;
   bool help = false;

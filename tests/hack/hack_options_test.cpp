@@ -26,7 +26,7 @@ TEST(HackOptions, DefaultsAreSilentSixtyFramesASecondInItsOwnWindow) {
   EXPECT_FALSE(o.music);
   EXPECT_FALSE(o.show_fps);
   EXPECT_FALSE(o.seeded);
-  EXPECT_EQ("/usr/share/sounds/sf2/default-GM.sf2", o.sound_font);
+  EXPECT_EQ(ORVANE_SOUND_FONT, o.sound_font);
 }
 
 TEST(HackOptions, OneDashTwoDashesAndEqualsAllWork) {

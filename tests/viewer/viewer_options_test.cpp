@@ -74,6 +74,9 @@ TEST(ViewerOptions, LimitsTakeTheirLastValueAndRefuseTheNext) {
       {{"--size", "16385x2"}, false},
       {{"--size", "2x16385"}, false},
       {{"--frames", "1", "--capture", "f.ppm"}, true, 1, 640, 360, 0},
+      {{"--frames", "7", "--capture-from", "7"}, true, 7, 640, 360, 0},
+      {{"--frames", "7", "--capture-from", "8"}, false},
+      {{"--capture-from", "0"}, false},  // no end: frames until the disk is full
       {{"--frames", "0"}, true, 0, 640, 360, 0},
       {{"--frames", "9223372036854775807"}, true, LONG_MAX, 640, 360, 0},
       {{"--frames", "9223372036854775808"}, false},
