@@ -88,22 +88,19 @@ build_native() {
   cmake --build "$build"
 }
 
-# run_suite SUITE: 0 when the suite passes (the fault went unnoticed). The
-# ctest suites leave their verdicts in junit_of SUITE.
-junit_of() {
-  case $1 in
-    native) echo "$log/native.xml" ;;
-    windows) echo "$build/build-win64/test-logs/ctest.xml" ;;
-  esac
-}
+# run_suite SUITE: 0 when the suite passes (the fault went unnoticed); junit
+# names the JUnit file of its ctest run, if any.
 run_suite() {
+  junit=
   case $1 in
     native)
-      rm -f "$log/native.xml"
+      junit=$log/native.xml
+      rm -f "$junit"
       (cd "$build" && with_display 1280x720x24 \
-        ctest -j2 --stop-on-failure --timeout 120 --no-tests=error --output-on-failure --output-junit "$log/native.xml")
+        ctest -j2 --stop-on-failure --timeout 120 --no-tests=error --output-on-failure --output-junit "$junit")
       ;;
     windows)
+      junit=$build/build-win64/test-logs/ctest.xml
       (cd "$copy" && bash scripts/test-windows.sh --first-failure "$build")
       ;;
     web)
@@ -217,7 +214,7 @@ for i in "${!headings[@]}"; do
   else
     caught=$((caught + 1))
     record "$suite" "$file" 1
-    first=$(junit_results "$(junit_of "$suite")" 2>/dev/null | sed -n 's/^failed //p' | head -n1) || true
+    first=$(junit_results "$junit" 2>/dev/null | sed -n 's/^failed //p' | head -n1) || true
     echo "[$n] caught  $heading${first:+  (by $first)}  ($(($(date +%s) - start)) s)"
   fi
   restore "$file"

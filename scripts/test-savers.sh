@@ -40,7 +40,7 @@ lay_out_view() {
 every_hack_shows_nebula() {
   local pid pids_now
   pids_now=$(hack_pids) || return 1
-  for pid in $pids_now; do window_shows_nebula "$(hack_window "$pid")" "window-$pid" || return 1; done
+  for pid in $pids_now; do shows_nebula "window-$pid" -id "$(hack_window "$pid")" || return 1; done
 }
 # One orvane per monitor, and the nebula on each: the left and right halves
 # of the screen.
@@ -83,9 +83,9 @@ mate_screensaver() {
   for pid in $(hack_pids); do
     kill -STOP "$pid"
     wait_until "$deadline" grep -q '^[^)]*) T' "/proc/$pid/stat" || fail "orvane $pid did not stop"
-    window_shows_nebula "$(hack_window "$pid")" stopped || fail "no nebula while orvane $pid stopped ($nebula_figures)"
+    shows_nebula stopped -id "$(hack_window "$pid")" || fail "no nebula while orvane $pid stopped ($nebula_figures)"
     kill -CONT "$pid"
-    drawing() { window_shows_nebula "$(hack_window "$pid")" resumed && ! cmp -s "$work/stopped.ppm" "$work/resumed.ppm"; }
+    drawing() { shows_nebula resumed -id "$(hack_window "$pid")" && ! cmp -s "$work/stopped.ppm" "$work/resumed.ppm"; }
     wait_until "$deadline" drawing || fail "orvane $pid does not draw after SIGCONT ($nebula_figures)"
   done
 

@@ -61,12 +61,7 @@ CONFIG
   wait_until "$deadline" command_ok -time || fail "the daemon did not answer"
 
   two_hacks() { [ "$(hack_pids | wc -l)" -eq 2 ]; }
-  # The nebula on screen $1.
-  shows_nebula() {
-    xwd -root -silent -display "$DISPLAY.$1" | xwdtopnm >"$work/screen$1.ppm" 2>/dev/null &&
-      nebula_shown "$work/screen$1.ppm"
-  }
-  shows_two_nebulae() { shows_nebula 0 && shows_nebula 1; }
+  shows_two_nebulae() { shows_nebula screen0 -root -display "$DISPLAY.0" && shows_nebula screen1 -root -display "$DISPLAY.1"; }
 
   # The third entry of the list: orvane, as the set-up command put it there.
   command_ok -select 3 || fail "xscreensaver-command -select 3"
@@ -75,9 +70,7 @@ CONFIG
   wait_until "$deadline" shows_two_nebulae ||
     fail "the monitors do not each show the nebula (last look: $nebula_figures)"
   say "a nebula on each of two monitors $(since "$start") s after the two orvane started"
-  if [ -n "${ORVANE_XSS_CAPTURE:-}" ]; then
-    xwd -root -silent -display "$DISPLAY.0" | xwdtopnm >"$ORVANE_XSS_CAPTURE" 2>/dev/null
-  fi
+  [ -z "${ORVANE_XSS_CAPTURE:-}" ] || cp "$work/screen0.ppm" "$ORVANE_XSS_CAPTURE"
 
   # Selecting it again while it runs makes the daemon stop both and start two
   # more: it reaps the old ones while it still watches, and logs how they ended.
@@ -138,7 +131,7 @@ xscreensaver_settings() {
   args=$(command_line "$pid")
   wid=$(echo "$args" | grep -o -- '--window-id 0x[0-9a-fA-F]*' | cut -d' ' -f2) || true
   [ -n "$wid" ] || fail "the preview's orvane was not given a window: $args"
-  wait_until "$deadline" window_shows_nebula "$wid" preview ||
+  wait_until "$deadline" shows_nebula preview -id "$wid" ||
     fail "the preview $wid does not show the nebula ($nebula_figures); orvane: $args"
   kill -0 "$pid" 2>/dev/null || fail "the preview's orvane is gone"
   say "the settings program's preview shows the nebula: $args"
