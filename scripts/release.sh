@@ -10,9 +10,10 @@
 #   orvane-<version>.tar.gz       the commit's sources (git archive; the same bytes as the .orig.tar.gz)
 #   Orvane-<version>-web.zip      the web page (emscripten), to serve as it is
 #   Orvane.Orvane.yaml, Orvane.Orvane.installer.yaml, Orvane.Orvane.locale.en-US.yaml
-#                                 the setup's winget manifest
+#                                 the setup's winget manifest (packaging/winget/*.in)
 #   SHA256SUMS                    the checksums of the files above
 #   SHA256SUMS.asc                its detached signature, when given a gpg key
+# (their names: scripts/lib/release-names.sh)
 #
 #   scripts/release.sh [DIST_DIR]
 #
@@ -55,8 +56,7 @@ release_url=${ORVANE_RELEASE_URL:-}
 
 git -C "$repo" rev-parse --verify -q HEAD >/dev/null 2>&1 ||
   { echo "release: $repo is not a git checkout with a commit; the source archive and the Debian source package come from HEAD" >&2; exit 2; }
-version=$(sed -n 's/^project(Orvane VERSION \([0-9][0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
-deb_version=$(dpkg-parsechangelog -l "$repo/debian/changelog" -S Version)
+source "$repo/scripts/lib/release-names.sh"
 # One version number: the package's must be CMake's with a Debian revision.
 [[ -n $version && $deb_version == *-* && ${deb_version%-*} == "$version" ]] ||
   { echo "release: debian/changelog's newest entry is $deb_version, not $version-<revision> (CMakeLists.txt)" >&2; exit 2; }
@@ -75,6 +75,15 @@ dist=$(cd "$dist" && pwd)
 log=$build/release.log
 : >"$log"
 
+# fill TEMPLATE NAME=VALUE...: the template with each @NAME@ replaced.
+fill() {
+  local text pair
+  text=$(<"$1")
+  shift
+  for pair; do text=${text//"@${pair%%=*}@"/"${pair#*=}"}; done
+  printf '%s\n' "$text"
+}
+
 # Runs one step into the log; on failure shows its end and stops.
 step() {
   local name=$1
@@ -89,7 +98,7 @@ step() {
 
 # --- sources -------------------------------------------------------------------
 source "$repo/scripts/lib/debian-package.sh"
-step "orvane-$version.tar.gz" debian_source_tar "$dist/orvane-$version.tar.gz"
+step "${release_file[source_tar]}" debian_source_tar "$dist/${release_file[source_tar]}"
 [[ -z $(git -C "$repo" status --porcelain --untracked-files=no) ]] ||
   echo "release: note: the working tree differs from HEAD; the sources and the Debian packages hold HEAD"
 
@@ -100,14 +109,13 @@ step "orvane-$version.tar.gz" debian_source_tar "$dist/orvane-$version.tar.gz"
 # reproducible builds (scripts/lib/debian-package.sh).
 deb_dir=$build/debian
 deb_tree=$deb_dir/orvane-$version
-deb_source_names=("orvane_$deb_version.dsc" "orvane_$deb_version.debian.tar.xz" "orvane_$version.orig.tar.gz")
 make_debian() {
   local name
   # The packages are made from the source archive alone: the same archive as
   # last time (a second release of one commit) needs no second build.
-  debian_packages "$dist/orvane-$version.tar.gz" "$deb_dir" || return 1
+  debian_packages "$dist/${release_file[source_tar]}" "$deb_dir" || return 1
   rm -f "$dist"/orvane_*.deb "$dist"/orvane_*.dsc "$dist"/orvane_*.debian.tar.xz "$dist"/orvane_*.orig.tar.gz
-  for name in "$debian_deb" "${deb_source_names[@]/#/$deb_dir/}"; do cp "$name" "$dist/" || return 1; done
+  for name in deb dsc debian_tar orig_tar; do cp "$deb_dir/${release_file[$name]}" "$dist/" || return 1; done
 }
 step "Debian source and binary packages" make_debian
 # The Windows and web builds take the pictures and tune the package's build made.
@@ -133,13 +141,13 @@ to_crlf() { sed 's/\r$//; s/$/\r/' "$1" >"$2"; }
 
 # stage_windows ARCH: the zip's folder, with every file's time set to the commit's.
 stage_windows() {
-  local arch=$1 folder=$build/stage/Orvane-$version-$1
+  local arch=$1 folder=$build/stage/${release_file[$1]%.zip}
   rm -rf "$folder"
   mkdir -p "$folder"
   cp "$build/$arch/Orvane.scr" "$data/supernova.ppm" "$data/Orvane.ppm" "$data/music.mid" "$folder/"
   [[ $authenticode -eq 0 ]] || bash "$sign_tool" "$folder/Orvane.scr"
   to_crlf "$repo/LICENSE" "$folder/LICENSE.txt"
-  sed "s/@VERSION@/$version/" "$repo/packaging/windows/README.txt" >"$folder/README.tmp"
+  fill "$repo/packaging/windows/README.txt" VERSION="$version" >"$folder/README.tmp"
   to_crlf "$folder/README.tmp" "$folder/README.txt"
   rm "$folder/README.tmp"
   # Modes and times as the zip records them, whatever the umask and clock.
@@ -150,16 +158,16 @@ stage_windows() {
 
 # make_zip ARCH: sorted names, no extra attributes, times from the stage.
 make_zip() {
-  local arch=$1 name=Orvane-$version-$1
+  local arch=$1 name=${release_file[$1]%.zip}
   rm -f "$dist/$name.zip"
   (cd "$build/stage" && LC_ALL=C find "$name" -print | LC_ALL=C sort |
     zip -X -9 -q "$dist/$name.zip" -@)
 }
 
 make_installer() {
-  local stage=$build/stage/setup-win64 out=$dist/Orvane-$version-setup.exe sign=()
+  local stage=$build/stage/setup-win64 out=$dist/${release_file[setup]} sign=()
   rm -rf "$stage"
-  cp -r "$build/stage/Orvane-$version-win64" "$stage"
+  cp -r "$build/stage/${release_file[win64]%.zip}" "$stage"
   cp "$data/orvane.ico" "$stage/"
   touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
   rm -f "$out"
@@ -171,71 +179,17 @@ make_installer() {
 }
 
 # --- winget manifest -------------------------------------------------------------
-winget_id=Orvane.Orvane
-winget_names=("$winget_id.yaml" "$winget_id.installer.yaml" "$winget_id.locale.en-US.yaml")
 # make_winget_manifests: the version, installer and default-locale files for
-# this setup. No install-location switch: the saver's folder cannot move.
+# this setup. No install-location switch: the saver's folder cannot move. Exit
+# code 2 through winget, which never passes /D=: a newer Orvane is installed
+# (or the computer has no drive C:).
 make_winget_manifests() {
-  local url=${release_url:-https://orvane.invalid/releases/$version}
-  local setup=$dist/Orvane-$version-setup.exe sha schema=1.9.0 common
-  sha=$(sha256sum "$setup" | cut -d' ' -f1) || return 1
-  common="PackageIdentifier: $winget_id
-PackageVersion: $version"
-  cat >"$dist/${winget_names[0]}" <<EOF
-# yaml-language-server: \$schema=https://aka.ms/winget-manifest.version.$schema.schema.json
-$common
-DefaultLocale: en-US
-ManifestType: version
-ManifestVersion: $schema
-EOF
-  # Exit code 2 through winget, which never passes /D=: a newer Orvane is
-  # installed (or the computer has no drive C:).
-  cat >"$dist/${winget_names[1]}" <<EOF
-# yaml-language-server: \$schema=https://aka.ms/winget-manifest.installer.$schema.schema.json
-$common
-InstallerType: nullsoft
-Scope: machine
-ElevationRequirement: elevatesSelf
-UpgradeBehavior: install
-InstallModes:
-  - interactive
-  - silent
-InstallerSwitches:
-  Silent: /S
-  SilentWithProgress: /S
-  Custom: /SETSAVER /NOTUNE
-ExpectedReturnCodes:
-  - InstallerReturnCode: 2
-    ReturnResponse: downgrade
-  - InstallerReturnCode: 740
-    ReturnResponse: blockedByPolicy
-ReleaseDate: $(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%d)
-AppsAndFeaturesEntries:
-  - DisplayName: Orvane
-    Publisher: The Orvane developers
-    DisplayVersion: $version
-    ProductCode: Orvane
-Installers:
-  - Architecture: x64
-    InstallerUrl: '${url%/}/Orvane-$version-setup.exe'
-    InstallerSha256: ${sha^^}
-ManifestType: installer
-ManifestVersion: $schema
-EOF
-  cat >"$dist/${winget_names[2]}" <<EOF
-# yaml-language-server: \$schema=https://aka.ms/winget-manifest.defaultLocale.$schema.schema.json
-$common
-PackageLocale: en-US
-Publisher: The Orvane developers
-PackageName: Orvane
-License: MIT
-Copyright: Copyright (c) 2026 The Orvane developers
-ShortDescription: A screen saver, a slow flight through a glowing nebula to a calm tune.
-Tags:
-  - screensaver
-ManifestType: defaultLocale
-ManifestVersion: $schema
-EOF
+  local url=${release_url:-https://orvane.invalid/releases/$version} sha kind
+  sha=$(sha256sum "$dist/${release_file[setup]}" | cut -d' ' -f1) || return 1
+  for kind in winget_version winget_installer winget_locale; do
+    fill "$repo/packaging/winget/${release_file[$kind]}.in" VERSION="$version" RELEASE_URL="${url%/}" \
+      SETUP_SHA256="${sha^^}" RELEASE_DATE="$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%d)" >"$dist/${release_file[$kind]}"
+  done
 }
 
 # --- web page ----------------------------------------------------------------------
@@ -243,15 +197,15 @@ EOF
 # with this build's pictures, staged with the commit's file times and zipped
 # like the Windows zips. emcc finds its modules through the preset's NODE_PATH.
 make_web_zip() {
-  local name=Orvane-$version-web
+  local name=${release_file[web]%.zip}
   local folder=$build/stage/$name
-  cmake -S "$repo" --preset release-web -B "$build/web" -DORVANE_DEB_REVISION="${deb_version##*-}" &&
+  cmake -S "$repo" --preset release-web -B "$build/web" &&
     NODE_PATH=${NODE_PATH:-/usr/share/nodejs} cmake --build "$build/web" || return 1
   rm -rf "$folder"
   mkdir -p "$folder"
   cp "$build/web/page/"{index.html,page.css,page.js,orvane.js,orvane.wasm,orvane.data} "$folder/"
   cp "$repo/LICENSE" "$folder/LICENSE.txt"
-  sed "s/@VERSION@/$version/" "$repo/packaging/web/README.txt" >"$folder/README.txt"
+  fill "$repo/packaging/web/README.txt" VERSION="$version" >"$folder/README.txt"
   chmod 755 "$folder"
   chmod 644 "$folder"/*
   touch -d "@$SOURCE_DATE_EPOCH" "$folder" "$folder"/*
@@ -260,10 +214,9 @@ make_web_zip() {
 # --- checksums, signature ---------------------------------------------------------
 # release_files: this version's files in dist/, by name.
 release_files() {
-  local file
-  for file in "$dist/Orvane-$version-"* "$dist"/orvane_"$deb_version"_*.deb "${deb_source_names[@]/#/$dist/}" \
-    "$dist/orvane-$version.tar.gz" "${winget_names[@]/#/$dist/}"; do
-    if [[ -e $file ]]; then echo "${file##*/}"; fi
+  local name
+  for name in "${release_names[@]}"; do
+    if [[ -e $dist/$name ]]; then echo "$name"; fi
   done
 }
 make_checksums() {
@@ -278,13 +231,13 @@ make_checksums() {
 
 for arch in win64 win32; do
   step "stage $arch" stage_windows "$arch"
-  step "Orvane-$version-$arch.zip" make_zip "$arch"
+  step "${release_file[$arch]}" make_zip "$arch"
 done
-step "Orvane-$version-setup.exe" make_installer
+step "${release_file[setup]}" make_installer
 step "winget manifest" make_winget_manifests
 [[ -n $release_url ]] ||
   echo "release: note: no ORVANE_RELEASE_URL, so the winget manifest points at https://orvane.invalid/releases/$version/"
-step "Orvane-$version-web.zip" make_web_zip
+step "${release_file[web]}" make_web_zip
 step "SHA256SUMS" make_checksums
 
 echo "release: version $version, from commit time $SOURCE_DATE_EPOCH" \

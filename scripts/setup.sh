@@ -51,6 +51,8 @@ fi
 # grabs, and openssl for a throw-away signing certificate.
 if [ "$profile" = test ]; then
   packages+=(lintian desktop-file-utils unzip xdotool x11-apps openssl)
+  # xmllint reads ctest's verdicts from its JUnit file (scripts/lib/junit.sh).
+  packages+=(libxml2-utils)
   # localedef: the setup's languages, as wine takes them from LANG.
   packages+=(locales)
   # The Debian package built in a clean chroot and its autopkgtest run in

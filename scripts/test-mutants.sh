@@ -43,6 +43,7 @@ exec </dev/null
 
 bash scripts/setup.sh test || exit 1
 source scripts/lib/display.sh
+source scripts/lib/junit.sh
 # The Windows suite runs Orvane.scr and its tests under wine's 64-bit loader,
 # which Debian keeps outside the PATH.
 have_wine=0
@@ -87,14 +88,19 @@ build_native() {
   cmake --build "$build"
 }
 
-# run_suite SUITE: 0 when the suite passes (the fault went unnoticed).
+# run_suite SUITE: 0 when the suite passes (the fault went unnoticed); junit
+# names the JUnit file of its ctest run, if any.
 run_suite() {
+  junit=
   case $1 in
     native)
+      junit=$log/native.xml
+      rm -f "$junit"
       (cd "$build" && with_display 1280x720x24 \
-        ctest -j2 --stop-on-failure --timeout 120 --no-tests=error --output-on-failure)
+        ctest -j2 --stop-on-failure --timeout 120 --no-tests=error --output-on-failure --output-junit "$junit")
       ;;
     windows)
+      junit=$build/build-win64/test-logs/ctest.xml
       (cd "$copy" && bash scripts/test-windows.sh --first-failure "$build")
       ;;
     web)
@@ -208,9 +214,7 @@ for i in "${!headings[@]}"; do
   else
     caught=$((caught + 1))
     record "$suite" "$file" 1
-    # The verdict follows the dots; a case may have "Failed" in its name.
-    first=$(grep -m1 -E 'Test +#[0-9]+: [^ ]+ \.* *(\*\*\*|Failed|Not Run)' "$log/$n-$suite.log" |
-      sed 's/.*Test *#[0-9]*: \([^ ]*\).*/\1/') || true
+    first=$(junit_results "$junit" 2>/dev/null | sed -n 's/^failed //p' | head -n1) || true
     echo "[$n] caught  $heading${first:+  (by $first)}  ($(($(date +%s) - start)) s)"
   fi
   restore "$file"

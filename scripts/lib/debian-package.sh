@@ -12,28 +12,26 @@
 [[ -n ${_orvane_debian_package_sh:-} ]] && return 0
 _orvane_debian_package_sh=1
 
+source "$(dirname "${BASH_SOURCE[0]}")/release-names.sh"
 debian_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-debian_version=$(sed -n 's/^project(Orvane VERSION \([0-9][0-9.]*\).*/\1/p' "$debian_repo/CMakeLists.txt")
 debian_deb=
 
 # git archive gives the files the commit's time, and gzip -n leaves out the
 # name and time of the tar.
 debian_source_tar() {
-  git -C "$debian_repo" archive --format=tar --prefix="orvane-$debian_version/" HEAD | gzip -9n >"$1.tmp" &&
+  git -C "$debian_repo" archive --format=tar --prefix="orvane-$version/" HEAD | gzip -9n >"$1.tmp" &&
     mv "$1.tmp" "$1"
 }
 
 # Its times come from debian/changelog, so this .deb and one that
 # `dpkg-buildpackage -b` makes in a clone hold the same bytes.
 debian_packages() {
-  local tar=$1 dir=$2 deb_version epoch
-  deb_version=$(dpkg-parsechangelog -l "$debian_repo/debian/changelog" -S Version) &&
-    epoch=$(dpkg-parsechangelog -l "$debian_repo/debian/changelog" -S Timestamp) || return 1
-  debian_deb=$dir/orvane_${deb_version}_$(dpkg --print-architecture).deb
+  local tar=$1 dir=$2 epoch orig=$2/${release_file[orig_tar]}
+  epoch=$(dpkg-parsechangelog -l "$debian_repo/debian/changelog" -S Timestamp) || return 1
+  debian_deb=$dir/${release_file[deb]}
   # The .changes file is dpkg-buildpackage's last, so a cut-off build is redone.
-  if ! cmp -s "$tar" "$dir/orvane_$debian_version.orig.tar.gz" || [[ ! -s ${debian_deb%.deb}.changes ]]; then
-    rm -rf "$dir" && mkdir -p "$dir" && cp "$tar" "$dir/orvane_$debian_version.orig.tar.gz" &&
-      tar -C "$dir" -xzf "$dir/orvane_$debian_version.orig.tar.gz" || return 1
-    (cd "$dir/orvane-$debian_version" && SOURCE_DATE_EPOCH=$epoch nice dpkg-buildpackage -us -uc -jauto) || return 1
+  if ! cmp -s "$tar" "$orig" || [[ ! -s ${debian_deb%.deb}.changes ]]; then
+    rm -rf "$dir" && mkdir -p "$dir" && cp "$tar" "$orig" && tar -C "$dir" -xzf "$orig" || return 1
+    (cd "$dir/orvane-$version" && SOURCE_DATE_EPOCH=$epoch nice dpkg-buildpackage -us -uc -jauto) || return 1
   fi
 }

@@ -70,7 +70,7 @@ signatures_verify() {
   local arch saver=$part_dir/signed-Orvane.scr
   authenticode_ok "$signed_dist/${setup##*/}" || return 1
   for arch in win64 win32; do
-    unzip -p "$signed_dist/Orvane-$version-$arch.zip" "Orvane-$version-$arch/Orvane.scr" >"$saver" || return 1
+    unzip -p "$signed_dist/${release_file[$arch]}" "Orvane-$version-$arch/Orvane.scr" >"$saver" || return 1
     authenticode_ok "$saver" || return 1
   done
   GNUPGHOME=$gpg_home gpg --verify "$signed_dist/SHA256SUMS.asc" "$signed_dist/SHA256SUMS" || return 1

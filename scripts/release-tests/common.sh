@@ -7,12 +7,11 @@
 # on exit it defines part_cleanup. It gets:
 #   repo, build, work     the clone; the release's build folder
 #                         ($ORVANE_RELEASE_BUILD, as release.sh); work=build/test
-#   version, arch         the version in CMakeLists.txt; the Debian architecture
-#   deb_version           the Debian package's, from debian/changelog
-#   dist, setup, zip64, zip32, deb, source_tar, web_zip, release_names
+#   version, deb_version, arch, release_file, release_names
+#                         as scripts/lib/release-names.sh says
+#   dist, setup, zip64, zip32, deb, source_tar, web_zip
 #   dsc, debian_tar, orig_tar  the Debian source package's files
-#                         (with the three winget manifest files)
-#                         the release folder and its files
+#                         the release folder and its files' paths
 #   part, part_dir        the part's name and its own scratch folder (emptied;
 #                         each check's log in part_dir/logs)
 #   signed_dist, signing_cert
@@ -24,6 +23,7 @@ _orvane_release_common_sh=1
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$repo/scripts/lib/checks.sh"
+source "$repo/scripts/lib/release-names.sh"
 
 build=${ORVANE_RELEASE_BUILD:-$repo/build-release}
 mkdir -p "$build"
@@ -32,26 +32,13 @@ work=$build/test
 signed_dist=$work/checksums-and-signatures/signed-dist
 signing_cert=$work/checksums-and-signatures/keys/cert.pem
 
-version=$(sed -n 's/^project(Orvane VERSION \([0-9][0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
-arch=$(dpkg --print-architecture)
-deb_version=$(dpkg-parsechangelog -l "$repo/debian/changelog" -S Version)
-
 # release_files DIST: sets dist and the paths of its files; fails (counting a
 # failure for each) when one is missing.
 release_files() {
   dist=$(cd "$1" && pwd) || { fail "no release folder $1"; return 1; }
-  setup=$dist/Orvane-$version-setup.exe
-  zip64=$dist/Orvane-$version-win64.zip
-  zip32=$dist/Orvane-$version-win32.zip
-  deb=$dist/orvane_${deb_version}_$arch.deb
-  dsc=$dist/orvane_$deb_version.dsc
-  debian_tar=$dist/orvane_$deb_version.debian.tar.xz
-  orig_tar=$dist/orvane_$version.orig.tar.gz
-  source_tar=$dist/orvane-$version.tar.gz
-  web_zip=$dist/Orvane-$version-web.zip
-  release_names=("${setup##*/}" "${zip32##*/}" "${zip64##*/}" "${deb##*/}" "${dsc##*/}" "${debian_tar##*/}"
-                 "${orig_tar##*/}" "${source_tar##*/}"
-                 "${web_zip##*/}" Orvane.Orvane.yaml Orvane.Orvane.installer.yaml Orvane.Orvane.locale.en-US.yaml)
+  setup=$dist/${release_file[setup]} zip64=$dist/${release_file[win64]} zip32=$dist/${release_file[win32]}
+  deb=$dist/${release_file[deb]} dsc=$dist/${release_file[dsc]} debian_tar=$dist/${release_file[debian_tar]}
+  orig_tar=$dist/${release_file[orig_tar]} source_tar=$dist/${release_file[source_tar]} web_zip=$dist/${release_file[web]}
   local file missing=0
   for file in "${release_names[@]}" SHA256SUMS; do
     [[ -f $dist/$file ]] || { fail "no $dist/$file"; missing=1; }
@@ -101,6 +88,6 @@ checksums_hold() {
 # unzip_release ARCH DIR: unpacks the ARCH zip into DIR and prints the
 # folder it holds.
 unzip_release() {
-  rm -rf "$2" && unzip -q "$dist/Orvane-$version-$1.zip" -d "$2" >&2 || return 1
+  rm -rf "$2" && unzip -q "$dist/${release_file[$1]}" -d "$2" >&2 || return 1
   echo "$2/Orvane-$version-$1"
 }

@@ -32,21 +32,9 @@ part_cleanup() {
 # Each manifest file valid against the schema it names, all of this release,
 # and the installer's pointing at this setup.
 manifest_valid() {
-  (cd "$repo" && node -e '
-    const [dist, schemas, id, version] = process.argv.slice(1);
-    const Ajv = require("ajv"), YAML = require("yaml"), fs = require("fs");
-    const ajv = new Ajv({ allErrors: true, strict: false });
-    ajv.addFormat("date", /^\d{4}-\d\d-\d\d$/).addFormat("long", { type: "number", validate: Number.isInteger });
-    let bad = 0;
-    for (const [name, kind] of [["", "version"], [".installer", "installer"], [".locale.en-US", "defaultLocale"]]) {
-      const doc = YAML.parse(fs.readFileSync(`${dist}/${id}${name}.yaml`, "utf8"));
-      const schema = JSON.parse(fs.readFileSync(`${schemas}/manifest.${kind}.${doc.ManifestVersion}.json`));
-      if (!ajv.validate(schema, doc)) { console.log(id + name, JSON.stringify(ajv.errors)); bad = 1; }
-      if (doc.ManifestType.toLowerCase() !== kind.toLowerCase() || doc.PackageIdentifier !== id ||
-          doc.PackageVersion !== version) { console.log(id + name, "is not the", kind, "of", id, version); bad = 1; }
-    }
-    process.exit(bad);' "$dist" "$repo/packaging/winget/schemas" Orvane.Orvane "$version") || return 1
-  grep -Fx "    InstallerSha256: $(sha256sum "$setup" | cut -d' ' -f1 | tr a-f A-F)" "$dist/Orvane.Orvane.installer.yaml"
+  (cd "$repo" && node scripts/release-tests/check-winget-manifest.js "$dist" packaging/winget/schemas \
+    Orvane.Orvane "$version") || return 1
+  grep -Fx "    InstallerSha256: $(sha256sum "$setup" | cut -d' ' -f1 | tr a-f A-F)" "$dist/${release_file[winget_installer]}"
 }
 check "winget manifest: valid by winget's schemas, this version, this setup's SHA-256" manifest_valid
 

@@ -16,7 +16,7 @@ part_start zips "$@"
 # zip_holds ARCH FILE_DESCRIPTION: the folder's exact list, a sound archive, the
 # saver for the right machine, a read-me naming every file and where it goes.
 zip_holds() {
-  local zip=$dist/Orvane-$version-$1.zip folder=Orvane-$version-$1 out
+  local zip=$dist/${release_file[$1]} folder=Orvane-$version-$1 out
   diff <(printf '%s\n' "$folder/" "$folder/LICENSE.txt" "$folder/Orvane.ppm" "$folder/Orvane.scr" \
     "$folder/README.txt" "$folder/music.mid" "$folder/supernova.ppm" | LC_ALL=C sort) \
     <(unzip -Z1 "$zip" | LC_ALL=C sort) || return 1
