@@ -21,17 +21,20 @@ bool parse_size(const char* text, int* w, int* h) {
   return x && parse_side(std::string(text, x), w) && parse_side(x + 1, h);
 }
 
+// A frame count or number: decimal, as large as a long holds.
+bool parse_frame_number(const char* text, long* out) {
+  unsigned long long n;
+  if (!cli::parse_whole(text, 10, LONG_MAX, &n)) return false;
+  *out = static_cast<long>(n);
+  return true;
+}
+
 constexpr cli::option<viewer_options> options_table[] = {
     {{"frames"},
      "N",
      "quit after N frames",
      "a whole number of frames",
-     [](viewer_options* o, const char* v) {
-       unsigned long long n;
-       if (!cli::parse_whole(v, 10, LONG_MAX, &n)) return false;
-       o->frames = static_cast<long>(n);
-       return true;
-     }},
+     [](viewer_options* o, const char* v) { return parse_frame_number(v, &o->frames); }},
     {{"capture"},
      "FILE",
      "after the last frame, write it to FILE as a binary PPM",
@@ -41,12 +44,7 @@ constexpr cli::option<viewer_options> options_table[] = {
      "N",
      "write every frame from N on as frame_N.ppm in this folder",
      "a whole number of frames",
-     [](viewer_options* o, const char* v) {
-       unsigned long long n;
-       if (!cli::parse_whole(v, 10, LONG_MAX, &n)) return false;
-       o->capture_from = static_cast<long>(n);
-       return true;
-     }},
+     [](viewer_options* o, const char* v) { return parse_frame_number(v, &o->capture_from); }},
     {{"seed"},
      "N",
      "seed the star field with N instead of the time",
