@@ -1,4 +1,4 @@
-# Debian chroots made by mmdebstrap from deb.debian.org, kept as tarballs.
+# Debian chroots made by mmdebstrap from the configured mirror, kept as tarballs.
 # Source it, then:
 #
 #   chroot_tarball SUITE NAME MMDEBSTRAP_OPTIONS...
