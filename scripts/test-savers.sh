@@ -31,7 +31,8 @@ source scripts/test-xscreensaver.sh
 # Our theme, hack and pictures where the programs look (scripts/lib/saver-user.sh).
 lay_out_view() {
   [ -d "$prefix/share" ] || fail "no folder $prefix/share, where the build looks for the pictures"
-  cp "$build/src/linux/themes/orvane.desktop" "$work/"
+  # The entry as a /usr build installs it: the view lays the hack there.
+  sed "s|@ORVANE_FULL_HACK_DIR@|/usr/libexec/xscreensaver|" packaging/xscreensaver/orvane.desktop >"$work/orvane.desktop"
   chmod a+r "$work/orvane.desktop"
   view_add /usr/libexec/xscreensaver orvane "$work/bin/orvane" || fail "no view of the hacks' folder"
   view_add /usr/share/applications/screensavers orvane.desktop "$work/orvane.desktop" || fail "no view of the themes"
